@@ -1,0 +1,130 @@
+#include "platform.h"
+
+#include "handles.h"
+
+namespace lullan {
+
+namespace {
+
+class Win32Domain final : public Domain {
+ public:
+  NET_API_STATUS ServerEnum(LPCWSTR serverName, DWORD level, LPBYTE* buffer, DWORD preferredMaximumLength,
+                            LPDWORD entriesRead, LPDWORD totalEntries, DWORD serverType, LPCWSTR domain,
+                            LPDWORD resumeHandle) override {
+    return ::NetServerEnum(serverName, level, buffer, preferredMaximumLength, entriesRead, totalEntries, serverType,
+                           domain, resumeHandle);
+  }
+  NET_API_STATUS GetAnyDCName(LPCWSTR serverName, LPCWSTR domainName, LPBYTE* buffer) override {
+    return ::NetGetAnyDCName(serverName, domainName, buffer);
+  }
+  NET_API_STATUS QueryDisplayInformation(LPCWSTR serverName, DWORD level, DWORD index, DWORD entriesRequested,
+                                         DWORD preferredMaximumLength, LPDWORD returnedEntryCount,
+                                         PVOID* sortedBuffer) override {
+    return ::NetQueryDisplayInformation(serverName, level, index, entriesRequested, preferredMaximumLength,
+                                        returnedEntryCount, sortedBuffer);
+  }
+  NET_API_STATUS UserGetInfo(LPCWSTR serverName, LPCWSTR userName, DWORD level, LPBYTE* buffer) override {
+    return ::NetUserGetInfo(serverName, userName, level, buffer);
+  }
+  NET_API_STATUS WkstaGetInfo(LPWSTR serverName, DWORD level, LPBYTE* buffer) override {
+    return ::NetWkstaGetInfo(serverName, level, buffer);
+  }
+};
+
+class Win32RemoteRegistry final : public RemoteRegistry {
+ public:
+  LSTATUS ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) override {
+    return ::RegConnectRegistryW(machineName, hive, result);
+  }
+};
+
+class Win32RemoteServiceManager final : public RemoteServiceManager {
+ public:
+  SC_HANDLE OpenManager(LPCWSTR machineName, DWORD desiredAccess) override {
+    return ::OpenSCManagerW(machineName, SERVICES_ACTIVE_DATABASEW, desiredAccess);
+  }
+  SC_HANDLE OpenNamedService(SC_HANDLE manager, LPCWSTR serviceName, DWORD desiredAccess) override {
+    return ::OpenServiceW(manager, serviceName, desiredAccess);
+  }
+  BOOL QueryStatus(SC_HANDLE service, SERVICE_STATUS* status) override { return ::QueryServiceStatus(service, status); }
+  BOOL Start(SC_HANDLE service) override { return ::StartServiceW(service, 0, nullptr); }
+  BOOL Control(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override {
+    return ::ControlService(service, control, status);
+  }
+  BOOL CloseHandle(SC_HANDLE handle) override { return ::CloseServiceHandle(handle); }
+};
+
+class Win32RemoteLogoff final : public RemoteLogoff {
+ public:
+  HRESULT CreateInstanceEx(REFCLSID clsid, IUnknown* outer, DWORD context, COSERVERINFO* server, DWORD count,
+                           MULTI_QI* results) override {
+    return ::CoCreateInstanceEx(clsid, outer, context, server, count, results);
+  }
+};
+
+class Win32SystemExit final : public SystemExit {
+ public:
+  BOOL ExitWindowsEx(UINT flags, DWORD reason) override { return ::ExitWindowsEx(flags, reason); }
+
+  bool EnableShutdownPrivilege() override {
+    unique_handle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return false;
+    TOKEN_PRIVILEGES privileges{};
+    if (!::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) return false;
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+    // ERROR_NOT_ALL_ASSIGNED (a privilege the user doesn't hold) counts as failure too.
+    return ::GetLastError() == ERROR_SUCCESS;
+  }
+};
+
+class Win32Clock final : public Clock {
+ public:
+  void GetLocalTime(SYSTEMTIME* time) override { ::GetLocalTime(time); }
+};
+
+class Win32EventLog final : public EventLog {
+ public:
+  HANDLE RegisterSource(LPCWSTR serverName, LPCWSTR sourceName) override {
+    return ::RegisterEventSourceW(serverName, sourceName);
+  }
+  BOOL Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount, DWORD dataSize,
+              LPCWSTR* strings, LPVOID data) override {
+    return ::ReportEventW(source, type, category, eventId, userSid, stringCount, dataSize, strings, data);
+  }
+  BOOL DeregisterSource(HANDLE source) override { return ::DeregisterEventSource(source); }
+};
+
+Platform MakeWin32Platform() {
+  static Win32Domain domain;
+  static Win32RemoteRegistry remoteRegistry;
+  static Win32RemoteServiceManager remoteServices;
+  static Win32RemoteLogoff remoteLogoff;
+  static Win32SystemExit systemExit;
+  static Win32Clock clock;
+  static Win32EventLog eventLog;
+  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit, &clock, &eventLog};
+}
+
+Platform& Installed() {
+  static Platform installed = Win32Platform();
+  return installed;
+}
+
+}  // namespace
+
+const Platform& Win32Platform() {
+  static const Platform win32 = MakeWin32Platform();
+  return win32;
+}
+
+const Platform& platform() { return Installed(); }
+
+Platform InstallPlatform(const Platform& replacement) {
+  Platform previous = Installed();
+  Installed() = replacement;
+  return previous;
+}
+
+}  // namespace lullan

@@ -1,0 +1,127 @@
+// The seams: the few Win32 services that Wine cannot give the tests (other
+// machines, a domain, DCOM to another computer, the event log) or that would
+// end the test run (ExitWindowsEx), plus the clock. Each seam mirrors the
+// Win32 calls it stands for, so the code using it reads like Win32 code.
+//
+// platform() returns the installed implementations; the Win32 ones are
+// installed from the start. Tests swap single seams for one test
+// (tests/support/scoped_platform.h) and put the previous ones back.
+#pragma once
+
+#include <windows.h>
+#include <lm.h>
+#include <objbase.h>
+
+namespace lullan {
+
+// NetServerEnum, NetGetAnyDCName, NetQueryDisplayInformation, NetUserGetInfo,
+// NetWkstaGetInfo. Buffers come from NetApiBufferAllocate and are freed with
+// NetApiBufferFree by the caller, whoever produced them.
+class Domain {
+ public:
+  virtual ~Domain() = default;
+  virtual NET_API_STATUS ServerEnum(LPCWSTR serverName, DWORD level, LPBYTE* buffer, DWORD preferredMaximumLength,
+                                    LPDWORD entriesRead, LPDWORD totalEntries, DWORD serverType, LPCWSTR domain,
+                                    LPDWORD resumeHandle) = 0;
+  virtual NET_API_STATUS GetAnyDCName(LPCWSTR serverName, LPCWSTR domainName, LPBYTE* buffer) = 0;
+  virtual NET_API_STATUS QueryDisplayInformation(LPCWSTR serverName, DWORD level, DWORD index, DWORD entriesRequested,
+                                                 DWORD preferredMaximumLength, LPDWORD returnedEntryCount,
+                                                 PVOID* sortedBuffer) = 0;
+  virtual NET_API_STATUS UserGetInfo(LPCWSTR serverName, LPCWSTR userName, DWORD level, LPBYTE* buffer) = 0;
+  virtual NET_API_STATUS WkstaGetInfo(LPWSTR serverName, DWORD level, LPBYTE* buffer) = 0;
+};
+
+// RegConnectRegistryW. The key handed back is closed with RegCloseKey.
+class RemoteRegistry {
+ public:
+  virtual ~RemoteRegistry() = default;
+  virtual LSTATUS ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) = 0;
+};
+
+// The service control manager of a named machine. Handles from OpenManager and
+// OpenService are closed through CloseHandle of the same seam (see
+// unique_remote_service below). Failures set the thread's last error.
+class RemoteServiceManager {
+ public:
+  virtual ~RemoteServiceManager() = default;
+  virtual SC_HANDLE OpenManager(LPCWSTR machineName, DWORD desiredAccess) = 0;
+  virtual SC_HANDLE OpenNamedService(SC_HANDLE manager, LPCWSTR serviceName, DWORD desiredAccess) = 0;
+  virtual BOOL QueryStatus(SC_HANDLE service, SERVICE_STATUS* status) = 0;
+  virtual BOOL Start(SC_HANDLE service) = 0;
+  virtual BOOL Control(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) = 0;
+  virtual BOOL CloseHandle(SC_HANDLE handle) = 0;
+};
+
+// CoCreateInstanceEx with CLSCTX_REMOTE_SERVER: the logoff object on another machine.
+class RemoteLogoff {
+ public:
+  virtual ~RemoteLogoff() = default;
+  virtual HRESULT CreateInstanceEx(REFCLSID clsid, IUnknown* outer, DWORD context, COSERVERINFO* server, DWORD count,
+                                   MULTI_QI* results) = 0;
+};
+
+// Ending the interactive session, and the shutdown privilege it needs.
+class SystemExit {
+ public:
+  virtual ~SystemExit() = default;
+  virtual BOOL ExitWindowsEx(UINT flags, DWORD reason) = 0;
+  // Enables SeShutdownPrivilege in the process token; true when the thread's
+  // last error is 0 after AdjustTokenPrivileges.
+  virtual bool EnableShutdownPrivilege() = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual void GetLocalTime(SYSTEMTIME* time) = 0;
+};
+
+// RegisterEventSourceW / ReportEventW / DeregisterEventSource.
+class EventLog {
+ public:
+  virtual ~EventLog() = default;
+  virtual HANDLE RegisterSource(LPCWSTR serverName, LPCWSTR sourceName) = 0;
+  virtual BOOL Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount,
+                      DWORD dataSize, LPCWSTR* strings, LPVOID data) = 0;
+  virtual BOOL DeregisterSource(HANDLE source) = 0;
+};
+
+struct Platform {
+  Domain* domain;
+  RemoteRegistry* remoteRegistry;
+  RemoteServiceManager* remoteServices;
+  RemoteLogoff* remoteLogoff;
+  SystemExit* systemExit;
+  Clock* clock;
+  EventLog* eventLog;
+};
+
+// The implementations in force for this process.
+const Platform& platform();
+// Installs `replacement` and returns what was in force before.
+Platform InstallPlatform(const Platform& replacement);
+// The Win32 implementations (what is installed at process start).
+const Platform& Win32Platform();
+
+// Owners for handles that come from a seam and go back to it.
+namespace traits {
+struct RemoteServiceHandle {
+  using type = SC_HANDLE;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type h) noexcept { platform().remoteServices->CloseHandle(h); }
+};
+struct EventSource {
+  using type = HANDLE;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type h) noexcept { platform().eventLog->DeregisterSource(h); }
+};
+}  // namespace traits
+
+}  // namespace lullan
+
+#include "unique_any.h"
+
+namespace lullan {
+using unique_remote_service = unique_any<traits::RemoteServiceHandle>;
+using unique_event_source = unique_any<traits::EventSource>;
+}  // namespace lullan

@@ -1,0 +1,31 @@
+// Bounded text formatting and conversion. The format strings follow the
+// Windows conventions the product's texts are written in: in a wide format
+// "%s" takes a wide string, in a narrow one a narrow string.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+namespace lullan {
+
+// Formats into a string that grows as needed (bounded by STRSAFE_MAX_CCH).
+std::wstring FormatText(const wchar_t* format, ...);
+std::wstring FormatTextV(const wchar_t* format, va_list args);
+std::string FormatTextA(const char* format, ...);
+
+// Formats into a fixed buffer of `capacity` characters, truncating; the
+// buffer is always terminated. Returns false when the text was cut.
+bool FormatInto(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
+bool FormatIntoA(char* buffer, size_t capacity, const char* format, ...);
+
+// Copies with truncation; the destination is always terminated.
+bool CopyText(wchar_t* buffer, size_t capacity, std::wstring_view text);
+bool CopyTextA(char* buffer, size_t capacity, std::string_view text);
+
+std::wstring Widen(std::string_view text, UINT codePage = CP_ACP);
+std::string Narrow(std::wstring_view text, UINT codePage = CP_ACP);
+
+}  // namespace lullan

@@ -1,0 +1,32 @@
+# Sourced by the scripts: chooses the Wine loader for a build tree and points
+# WINEPREFIX at the tree's private prefix.
+#   lullan_wine_env <build-dir>
+lullan_can_run_i386() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+lullan_test_arch() {
+  if [ -n "${LULLAN_TEST_ARCH:-}" ]; then
+    echo "$LULLAN_TEST_ARCH"
+  elif lullan_can_run_i386; then
+    echo i686
+  else
+    echo x86_64
+  fi
+}
+
+lullan_wine_env() {
+  local build="$1"
+  export WINEPREFIX="$build/wineprefix"
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  # No Mono or Gecko installers: nothing here needs them and they would ask.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if grep -q 'CMAKE_SYSTEM_PROCESSOR:.*=x86_64' "$build/CMakeCache.txt" 2>/dev/null ||
+     grep -q 'toolchain-x86_64' "$build/CMakeCache.txt" 2>/dev/null; then
+    export LULLAN_WINE=/usr/lib/wine/wine64
+    export WINELOADER=/usr/lib/wine/wine64
+  else
+    export LULLAN_WINE=/usr/lib/wine/wine
+    unset WINELOADER
+  fi
+}

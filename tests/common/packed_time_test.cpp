@@ -1,0 +1,49 @@
+#include "packed_time.h"
+
+#include <gtest/gtest.h>
+
+namespace lullan {
+namespace {
+
+TEST(PackedTime, ShowsTwelveHourClockTimes) {
+  EXPECT_EQ(FormatPackedTime(0x000C0000), L"12:00 PM");
+  EXPECT_EQ(FormatPackedTime(0x00000000), L"12:00 AM");
+  EXPECT_EQ(FormatPackedTime(0x00170000), L"11:00 PM");
+  EXPECT_EQ(FormatPackedTime(0x000E0005), L"02:05 PM");
+  EXPECT_EQ(FormatPackedTime(0x00010000), L"01:00 AM");
+}
+
+TEST(PackedTime, OutOfRangeHourAndMinuteReadAsZero) {
+  EXPECT_EQ(FormatPackedTime(0x00180005), L"12:05 AM");
+  EXPECT_EQ(FormatPackedTime(0x0017003C), L"11:00 PM");
+  EXPECT_EQ(FormatPackedTime(0xFFFFFFFF), L"12:00 AM");
+  TimeOfDay t = UnpackTime(0x0018003C);
+  EXPECT_EQ(t.hour, 0u);
+  EXPECT_EQ(t.minute, 0u);
+}
+
+TEST(PackedTime, ScansTwelveHourTextBack) {
+  EXPECT_EQ(ScanPackedTime(L"12:30 AM"), 0x0000001Eu);
+  EXPECT_EQ(ScanPackedTime(L"12:30 PM"), 0x000C001Eu);
+  EXPECT_EQ(ScanPackedTime(L"01:00 PM"), 0x000D0000u);
+  EXPECT_EQ(ScanPackedTime(L"05:30 PM"), 0x0011001Eu);
+  EXPECT_EQ(ScanPackedTime(L"11:59 AM"), 0x000B003Bu);
+}
+
+TEST(PackedTime, EveryShownTimeScansToItself) {
+  for (unsigned hour = 0; hour < 24; ++hour) {
+    for (unsigned minute = 0; minute < 60; minute += 7) {
+      DWORD packed = PackTime(hour, minute);
+      EXPECT_EQ(ScanPackedTime(FormatPackedTime(packed).c_str()), packed) << FormatPackedTime(packed).c_str();
+    }
+  }
+}
+
+TEST(PackedTime, TextWithoutLetterOrTimeDoesNotCrash) {
+  EXPECT_EQ(ScanPackedTime(L"12:15"), 0x0000000Fu);  // no letter: 12 becomes 0
+  EXPECT_EQ(ScanPackedTime(L""), 0u);
+  EXPECT_EQ(ScanPackedTime(nullptr), 0u);
+}
+
+}  // namespace
+}  // namespace lullan

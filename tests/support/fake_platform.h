@@ -1,0 +1,119 @@
+// Test stand-ins for the seams, and a scope that installs them for one test.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "registry_fixture.h"
+
+namespace lullan::test {
+
+// Installs single seams for the life of the object and puts back what was in
+// force before.
+class ScopedPlatform {
+ public:
+  ScopedPlatform() : previous_(platform()) {}
+  ~ScopedPlatform() { InstallPlatform(previous_); }
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+  ScopedPlatform& Use(Domain& seam) { return Change(&Platform::domain, &seam); }
+  ScopedPlatform& Use(RemoteRegistry& seam) { return Change(&Platform::remoteRegistry, &seam); }
+  ScopedPlatform& Use(RemoteServiceManager& seam) { return Change(&Platform::remoteServices, &seam); }
+  ScopedPlatform& Use(RemoteLogoff& seam) { return Change(&Platform::remoteLogoff, &seam); }
+  ScopedPlatform& Use(SystemExit& seam) { return Change(&Platform::systemExit, &seam); }
+  ScopedPlatform& Use(Clock& seam) { return Change(&Platform::clock, &seam); }
+  ScopedPlatform& Use(EventLog& seam) { return Change(&Platform::eventLog, &seam); }
+
+ private:
+  template <typename Seam>
+  ScopedPlatform& Change(Seam* Platform::*field, Seam* seam) {
+    Platform changed = platform();
+    changed.*field = seam;
+    InstallPlatform(changed);
+    return *this;
+  }
+  Platform previous_;
+};
+
+// A clock that always says the same local time.
+class FixedClock final : public Clock {
+ public:
+  explicit FixedClock(WORD year = 2026, WORD month = 12, WORD day = 7, WORD hour = 9, WORD minute = 5);
+  void GetLocalTime(SYSTEMTIME* time) override { *time = now; }
+  SYSTEMTIME now;
+};
+
+// Records every event reported, and checks that sources are deregistered.
+class RecordingEventLog final : public EventLog {
+ public:
+  struct Event {
+    std::wstring server;  // empty for the local machine
+    std::wstring source;
+    WORD type;
+    WORD category;
+    DWORD id;
+    bool hasUserSid;
+    WORD stringCount;
+    DWORD dataSize;
+  };
+  HANDLE RegisterSource(LPCWSTR serverName, LPCWSTR sourceName) override;
+  BOOL Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount, DWORD dataSize,
+              LPCWSTR* strings, LPVOID data) override;
+  BOOL DeregisterSource(HANDLE source) override;
+
+  std::vector<DWORD> Ids() const;
+  std::vector<Event> events;
+  int openSources = 0;  // registered and not yet deregistered
+
+ private:
+  struct Source {
+    std::wstring server;
+    std::wstring name;
+  };
+  std::map<HANDLE, Source> sources_;
+  ULONG_PTR nextHandle_ = 0x1000;
+};
+
+// Other machines' HKEY_LOCAL_MACHINE, each a scratch subtree of this prefix's
+// registry, so the code under test does real registry work on them.
+// Machine names match as RegConnectRegistryW matches them: with or without the
+// leading "\\", in any case.
+class FakeRemoteRegistry final : public RemoteRegistry {
+ public:
+  // Adds a machine and returns its HKEY_LOCAL_MACHINE for the test to fill.
+  HKEY AddMachine(const std::wstring& name);
+  // Connections to `name` fail with `error`.
+  void FailMachine(const std::wstring& name, LSTATUS error);
+  LSTATUS ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) override;
+
+  std::vector<std::wstring> requests;  // machine names as the code asked for them
+
+ private:
+  static std::wstring Normalize(const std::wstring& name);
+  std::map<std::wstring, std::unique_ptr<ScratchKey>> machines_;
+  std::map<std::wstring, LSTATUS> failures_;
+};
+
+// Records ExitWindowsEx calls instead of ending the session.
+class RecordingSystemExit final : public SystemExit {
+ public:
+  BOOL ExitWindowsEx(UINT flags, DWORD reason) override;
+  bool EnableShutdownPrivilege() override;
+
+  struct Call {
+    UINT flags;
+    DWORD reason;
+  };
+  std::vector<Call> calls;
+  int privilegeRequests = 0;
+  BOOL exitResult = TRUE;        // what ExitWindowsEx returns
+  bool privilegeResult = true;   // whether the privilege step succeeds
+};
+
+}  // namespace lullan::test
