@@ -1,0 +1,10 @@
+#include "monitor_state.h"
+
+namespace lullan::profmon {
+
+MonitorState& Monitor() {
+  static MonitorState state;
+  return state;
+}
+
+}  // namespace lullan::profmon
