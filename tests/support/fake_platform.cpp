@@ -59,7 +59,13 @@ HKEY FakeRemoteRegistry::AddMachine(const std::wstring& name) {
   return machine->get();
 }
 
-void FakeRemoteRegistry::FailMachine(const std::wstring& name, LSTATUS error) { failures_[Normalize(name)] = error; }
+void FakeRemoteRegistry::FailMachine(const std::wstring& name, LSTATUS error) {
+  if (error == ERROR_SUCCESS) {
+    failures_.erase(Normalize(name));
+  } else {
+    failures_[Normalize(name)] = error;
+  }
+}
 
 LSTATUS FakeRemoteRegistry::ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) {
   requests.push_back(machineName ? machineName : L"");

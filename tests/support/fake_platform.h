@@ -88,7 +88,7 @@ class FakeRemoteRegistry final : public RemoteRegistry {
  public:
   // Adds a machine and returns its HKEY_LOCAL_MACHINE for the test to fill.
   HKEY AddMachine(const std::wstring& name);
-  // Connections to `name` fail with `error`.
+  // Connections to `name` fail with `error` (ERROR_SUCCESS: work again).
   void FailMachine(const std::wstring& name, LSTATUS error);
   LSTATUS ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) override;
 

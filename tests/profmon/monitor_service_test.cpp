@@ -1,0 +1,170 @@
+// profmon.exe as an administrator meets it: installed by hand, started and
+// stopped through the service control manager, following a shared profile
+// that this very machine serves under its own computer name, and removed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "handles.h"
+#include "product.h"
+#include "program_runner.h"
+#include "registry_fixture.h"
+#include "text_format.h"
+
+namespace lullan::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::wstring kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\LConfigMon";
+
+std::wstring ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = ARRAYSIZE(name);
+  ::GetComputerNameW(name, &length);
+  return name;
+}
+
+DWORD ServiceState() {
+  unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_QUERY_STATUS));
+  SERVICE_STATUS status{};
+  if (!service || !::QueryServiceStatus(service.get(), &status)) return 0;
+  return status.dwCurrentState;
+}
+
+bool WaitForState(DWORD state, std::chrono::seconds limit) {
+  for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(200ms)) {
+    if (ServiceState() == state) return true;
+  }
+  return false;
+}
+
+bool ServiceCall(bool start) {
+  unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  SERVICE_STATUS status{};
+  return start ? ::StartServiceW(service.get(), 0, nullptr) != FALSE
+               : ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) != FALSE;
+}
+
+class MonitorServiceTest : public ::testing::Test {
+ protected:
+  MonitorServiceTest() {
+    RunProgram(L"profmon.exe", L"-remove");
+    DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    logFolder = FormatText(L"%slullan-service-%lu", temp, ::GetCurrentProcessId());
+    ::CreateDirectoryW(logFolder.c_str(), nullptr);
+    ::DeleteFileW(LogFile().c_str());
+  }
+  ~MonitorServiceTest() override {
+    RunProgram(L"profmon.exe", L"-remove");
+    DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
+    ::DeleteFileW(LogFile().c_str());
+    ::RemoveDirectoryW(logFolder.c_str());
+  }
+  std::wstring LogFile() const { return logFolder + L"\\LConfigMon.log"; }
+  std::string LogText() const {
+    unique_file file(::CreateFileW(LogFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    return text;
+  }
+
+  std::wstring logFolder;
+};
+
+TEST_F(MonitorServiceTest, InstalledStartedFollowsTheProfileStoppedAndRemoved) {
+  const std::wstring versionKey = VersionKeyPath();
+  const std::wstring profileKey = ProfileKeyPath(L"stdLogoff");
+  WriteString(HKEY_LOCAL_MACHINE, versionKey, L"LogDir", logFolder);
+  WriteString(HKEY_LOCAL_MACHINE, versionKey, L"Profile", L"stdLogoff");
+  WriteString(HKEY_LOCAL_MACHINE, versionKey, L"PLS", ComputerName());
+  WriteDword(HKEY_LOCAL_MACHINE, versionKey, L"ProfileLastChanged", 0x00090000);
+  WriteDword(HKEY_LOCAL_MACHINE, profileKey, L"ProfileLastChanged", 0x000E0005);
+  WriteDword(HKEY_LOCAL_MACHINE, profileKey, L"IdleMinutes", 45);
+  WriteDword(HKEY_LOCAL_MACHINE, profileKey + L"\\Groups", L"mDomain Users", 30);
+
+  ProgramRun install = RunProgram(L"profmon.exe", L"-install");
+  EXPECT_EQ(install.output,
+            "dbg: in wmain\n"
+            "dbg: run service as user LocalSystem\n"
+            "Lullan Configuration Monitor installed.\n");
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServiceKey, L"Type"), DWORD{SERVICE_WIN32_OWN_PROCESS});
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServiceKey, L"Start"), DWORD{SERVICE_DEMAND_START});
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kServiceKey, L"DependOnService"), L"RPCSS");
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kServiceKey, L"ObjectName"), L"LocalSystem");
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kServiceKey, L"ImagePath"), TestProgramFolder() + L"\\profmon.exe");
+
+  auto started = Clock::now();
+  ASSERT_TRUE(ServiceCall(true)) << "StartService failed: " << ::GetLastError();
+  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s)) << "state " << ServiceState();
+
+  // The stamps are first compared in the fourth cycle, two minutes after start.
+  std::optional<DWORD> idle;
+  while (Clock::now() - started < 200s) {
+    idle = ReadDword(HKEY_LOCAL_MACHINE, versionKey, L"IdleMinutes");
+    if (idle) break;
+    std::this_thread::sleep_for(1s);
+  }
+  auto followedAfter = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count();
+  ASSERT_EQ(idle, 45u) << LogText();
+  EXPECT_GE(followedAfter, 100) << "copied before the fourth cycle";
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, versionKey + L"\\Groups", L"mDomain Users"), 30u);
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, versionKey, L"ProfileLastChanged"), 0x000E0005u);
+
+  ASSERT_TRUE(ServiceCall(false)) << "ControlService failed: " << ::GetLastError();
+  ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 30s)) << "state " << ServiceState();
+  std::string log = LogText();
+  EXPECT_NE(log.find("GetRegParams: opened log file"), std::string::npos) << log;
+  EXPECT_NE(log.find("dbg> bRefreshRemoteConfig = true"), std::string::npos) << log;
+  ASSERT_GT(log.size(), 2u);
+  std::string lastLine = log.substr(log.rfind('\n', log.size() - 2) + 1);
+  EXPECT_NE(lastLine.find(" Lullan Configuration Monitor stopped\r\n"), std::string::npos) << log;
+
+  ProgramRun remove = RunProgram(L"profmon.exe", L"-remove");
+  EXPECT_EQ(remove.output, "dbg: in wmain\nLullan Configuration Monitor removed.\n");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServiceKey));
+}
+
+TEST_F(MonitorServiceTest, RemovingARunningServiceStopsItFirst) {
+  WriteString(HKEY_LOCAL_MACHINE, VersionKeyPath(), L"LogDir", logFolder);
+  RunProgram(L"profmon.exe", L"-install");
+  ASSERT_TRUE(ServiceCall(true));
+  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s));
+
+  ProgramRun remove = RunProgram(L"profmon.exe", L"/REMOVE");
+  EXPECT_EQ(remove.output,
+            "dbg: in wmain\n"
+            "Stopping Lullan Configuration Monitor.\n"
+            "Lullan Configuration Monitor stopped.\n"
+            "Lullan Configuration Monitor removed.\n");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServiceKey));
+}
+
+TEST_F(MonitorServiceTest, AnAccountOnTheCommandLineRunsTheService) {
+  ProgramRun install = RunProgram(L"profmon.exe", L"-install .\\lullansvc secret");
+  EXPECT_EQ(install.output,
+            "dbg: in wmain\n"
+            "dbg: run service as user .\\lullansvc\n"
+            "Lullan Configuration Monitor installed.\n");
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kServiceKey, L"ObjectName"), L".\\lullansvc");
+}
+
+TEST_F(MonitorServiceTest, RemovingWhatIsNotInstalledSaysWhy) {
+  ProgramRun remove = RunProgram(L"profmon.exe", L"-remove");
+  EXPECT_EQ(remove.output.rfind("dbg: in wmain\nOpenService failed - ", 0), 0u) << remove.output;
+  EXPECT_NE(remove.output.find("(0x424)\n"), std::string::npos) << remove.output;
+  EXPECT_EQ(remove.exitCode, 0u);
+}
+
+}  // namespace
+}  // namespace lullan::test
