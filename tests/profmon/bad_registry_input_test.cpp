@@ -21,7 +21,7 @@ TEST_F(BadRegistryInputTest, AServerNameTooLongToBeAComputerNameIsTreatedAsMissi
   EXPECT_STREQ(profmon::Monitor().profileServer, L"");
   EXPECT_EQ(events.Ids(), std::vector<DWORD>(4, kEventProfileServerMissing));
   // The fourth cycle's comparison has no server to reach.
-  EXPECT_EQ(machines.requests, std::vector<std::wstring>{L"\\"});
+  EXPECT_EQ(machines.requests, std::vector<std::wstring>{L"\\\\"});
   EXPECT_FALSE(profmon::Monitor().bRefreshRemoteConfig);
 }
 
