@@ -1,6 +1,7 @@
 #include "service_install.h"
 
 #include "console.h"
+#include "error_text.h"
 #include "handles.h"
 #include "monitor_state.h"
 #include "product.h"
@@ -14,14 +15,9 @@ constexpr wchar_t kDependencies[] = L"RPCSS\0";  // a list of one name, ended by
 
 std::wstring LastErrorText() {
   DWORD error = ::GetLastError();
-  constexpr size_t kRoom = 256;
-  unique_local_memory message;
-  DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-      LANG_NEUTRAL, reinterpret_cast<LPWSTR>(message.put()), 0, nullptr);
-  if (length == 0 || length + 14 > kRoom) return std::wstring();
-  std::wstring text(static_cast<const wchar_t*>(message.get()), length);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  // The text must fit 256 characters with its line end and the 14 of " (0x...)".
+  std::wstring text = SystemErrorText(error);
+  if (text.empty() || text.size() + 2 + 14 > 256) return std::wstring();
   return FormatText(L"%s (0x%x)", text.c_str(), error);
 }
 

@@ -26,12 +26,12 @@ echo "bootstrap: installing ${missing[*]:-wine32:i386}" >&2
 $sudo dpkg --add-architecture i386
 $sudo apt-get update -q
 if [ ${#missing[@]} -gt 0 ]; then
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  $sudo apt-get install -y -q "${missing[@]}"
 fi
 # 32-bit Wine runs the shipped (i686) build on machines that can execute
 # 32-bit Linux programs. Where the kernel cannot, the package may fail to
 # configure; the tests then run on the x86_64 build under 64-bit Wine.
 if ! wine32_present; then
-  $sudo apt-get install -y -q --no-install-recommends wine32:i386 ||
+  $sudo apt-get install -y -q wine32:i386 ||
     echo "bootstrap: wine32 could not be installed; tests will use 64-bit Wine" >&2
 fi
