@@ -4,8 +4,8 @@
 #include "handles.h"
 #include "monitor_log.h"
 #include "monitor_state.h"
-#include "platform.h"
 #include "product.h"
+#include "profile_server.h"
 #include "profile_sync.h"
 #include "text_format.h"
 
@@ -27,12 +27,7 @@ bool ProfileChanged() {
   std::wstring server = ProfileServerUnc(monitor.profileServer);
 
   unique_hkey remoteRoot;
-  LSTATUS status = platform().remoteRegistry->ConnectRegistry(server.c_str(), HKEY_LOCAL_MACHINE, remoteRoot.put());
-  if (status != ERROR_SUCCESS) {
-    DebugLine(FormatText(L"dbg> error %lu connecting to server %s", static_cast<unsigned long>(status),
-                         server.c_str()));
-    return false;
-  }
+  if (!ConnectToProfileServer(server, &remoteRoot)) return false;
 
   std::wstring profileKeyPath = ProfileKeyPath(monitor.configKeyPath, monitor.profileName);
   unique_hkey profileKey;

@@ -60,11 +60,6 @@ void ReadSettings(HKEY key) {
 
 }  // namespace
 
-std::wstring ProfileServerUnc(const wchar_t* profileServer) {
-  if (profileServer[0] == L'\\') return profileServer;
-  return std::wstring(L"\\\\") + profileServer;
-}
-
 void GetRegParams() {
   MonitorState& monitor = Monitor();
   DebugLine(L"dbg> entered GetRegParams");

@@ -21,7 +21,4 @@ bool ProfileChanged();
 // don't make it false); false when it cannot start.
 bool GetRemoteConfig();
 
-// "\\" and the profile server's name, unless the name already starts with a backslash.
-std::wstring ProfileServerUnc(const wchar_t* profileServer);
-
 }  // namespace lullan::profmon

@@ -7,8 +7,8 @@
 #include "handles.h"
 #include "monitor_log.h"
 #include "monitor_state.h"
-#include "platform.h"
 #include "product.h"
+#include "profile_server.h"
 #include "profile_sync.h"
 #include "text_format.h"
 
@@ -99,12 +99,7 @@ bool GetRemoteConfig() {
   std::wstring server = ProfileServerUnc(monitor.profileServer);
 
   unique_hkey remoteRoot;
-  LSTATUS status = platform().remoteRegistry->ConnectRegistry(server.c_str(), HKEY_LOCAL_MACHINE, remoteRoot.put());
-  if (status != ERROR_SUCCESS) {
-    DebugLine(FormatText(L"dbg> error %lu connecting to server %s", static_cast<unsigned long>(status),
-                         server.c_str()));
-    return false;
-  }
+  if (!ConnectToProfileServer(server, &remoteRoot)) return false;
 
   std::wstring profileKeyPath = ProfileKeyPath(monitor.configKeyPath, monitor.profileName);
   unique_hkey profileKey;
@@ -114,7 +109,7 @@ bool GetRemoteConfig() {
   }
 
   unique_hkey localKey;
-  status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, monitor.configKeyPath.c_str(), 0, KEY_WRITE, localKey.put());
+  LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, monitor.configKeyPath.c_str(), 0, KEY_WRITE, localKey.put());
   if (status != ERROR_SUCCESS) {
     DebugLine(FormatText(L"dbg> error %d opening local key %s", static_cast<int>(status),
                          monitor.configKeyPath.c_str()));
