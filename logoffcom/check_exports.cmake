@@ -1,0 +1,18 @@
+# Fails the build when quitcom.dll exports anything but the four plain names
+# COM looks for.   cmake -DOBJDUMP=<objdump> -DLIBRARY=<dll> -P check_exports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${LIBRARY}")
+endif()
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[^\n]*\n)*)" table "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^ \t\n]+" entries "${CMAKE_MATCH_1}")
+set(names)
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^.*\\] " "" name "${entry}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "${LIBRARY} exports [${names}], expected [${expected}]")
+endif()

@@ -1,0 +1,8 @@
+// quitsrv.exe's entry point: a windowless program.
+#include <windows.h>
+
+#include "quitsrv_server.h"
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR arguments, int /*show*/) {
+  return lullan::RunQuitsrv(arguments);
+}

@@ -1,0 +1,87 @@
+#include "window_driver.h"
+
+#include <algorithm>
+
+#include "handles.h"
+
+namespace lullan::test {
+
+namespace {
+
+struct Search {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  ::GetClassNameW(window, className, ARRAYSIZE(className));
+  if (owner == search->processId && ::IsWindowVisible(window) && ::lstrcmpW(className, L"#32770") == 0)
+    search->found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+  wchar_t className[16] = {};
+  ::GetClassNameW(child, className, ARRAYSIZE(className));
+  if (::lstrcmpiW(className, L"Static") == 0) {
+    std::wstring text = DialogAnswerer::WindowText(child);
+    if (!text.empty()) reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(text);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring ChildRun::Describe() const {
+  std::wstring all = finished ? L"exit code " + std::to_wstring(static_cast<int>(exitCode)) : L"did not end";
+  for (const SeenDialog& d : dialogs) all += L"\n  [" + d.caption + L"] " + d.Text();
+  return all;
+}
+
+ChildRun RunAndAnswer(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory,
+                      DWORD timeoutMs) {
+  ChildRun run;
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    run.exitCode = ::GetLastError();
+    return run;
+  }
+  unique_handle process(info.hProcess);
+  unique_handle thread(info.hThread);
+
+  std::vector<HWND> answered;
+  DWORD waited = 0;
+  constexpr DWORD kStep = 50;
+  while (::WaitForSingleObject(process.get(), kStep) == WAIT_TIMEOUT) {
+    Search search{info.dwProcessId, {}};
+    ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    for (HWND dialog : search.found) {
+      if (std::find(answered.begin(), answered.end(), dialog) != answered.end()) continue;
+      answered.push_back(dialog);
+      SeenDialog seen{DialogAnswerer::WindowText(dialog), {}, IDOK};
+      ::EnumChildWindows(dialog, &CollectStatic, reinterpret_cast<LPARAM>(&seen.texts));
+      run.dialogs.push_back(std::move(seen));
+      DialogAnswerer::PressButton(dialog, IDOK);
+    }
+    waited += kStep;
+    if (waited >= timeoutMs) {
+      ::TerminateProcess(process.get(), 0xDEAD);
+      ::WaitForSingleObject(process.get(), 5000);
+      return run;
+    }
+  }
+  run.finished = true;
+  ::GetExitCodeProcess(process.get(), &run.exitCode);
+  return run;
+}
+
+}  // namespace lullan::test
