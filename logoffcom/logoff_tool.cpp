@@ -8,7 +8,7 @@
 #include "com_ptr.h"
 #include "handles.h"
 #include "logoff_command_line.h"
-#include "quitcom.h"
+#include "quitcom_interface.h"
 #include "text_format.h"
 
 namespace lullan {

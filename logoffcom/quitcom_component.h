@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "logoff_object.h"
-#include "quitcom.h"
+#include "quitcom_interface.h"
 
 namespace lullan {
 

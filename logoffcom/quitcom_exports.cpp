@@ -8,7 +8,7 @@
 
 #include "component_registration.h"
 #include "logoff_class_factory.h"
-#include "quitcom.h"
+#include "quitcom_interface.h"
 #include "quitcom_component.h"
 
 using lullan::kTypeLibSystem;

