@@ -6,11 +6,11 @@
 
 namespace lullan {
 
-inline constexpr DWORD kEventMonitorStarted = 0x40000080;           // configuration monitor running
-inline constexpr DWORD kEventMonitorStopping = 0x40000081;          // configuration monitor stopping
-inline constexpr DWORD kEventDispatcherFailed = 0xC000001A;         // service control dispatcher could not start
-inline constexpr DWORD kEventProfileServerMissing = 0xC0000011;     // "Profile" set, "PLS" empty
-inline constexpr DWORD kEventProfileCopyFailed = 0xC0000013;        // copying the shared profile failed
+inline constexpr DWORD kEventMonitorStarted = 0x40000080;        // configuration monitor running
+inline constexpr DWORD kEventMonitorStopping = 0x40000081;       // configuration monitor stopping
+inline constexpr DWORD kEventDispatcherFailed = 0xC000001A;      // service control dispatcher could not start
+inline constexpr DWORD kEventProfileServerMissing = 0xC0000011;  // "Profile" set, "PLS" empty
+inline constexpr DWORD kEventProfileCopyFailed = 0xC0000013;     // copying the shared profile failed
 
 // Error type only above 0xC0000000; everything else is information.
 inline constexpr WORD EventTypeFor(DWORD id) {

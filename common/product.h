@@ -30,8 +30,8 @@ inline constexpr wchar_t kIdleServiceName[] = L"Lullan";
 inline constexpr wchar_t kIdleServiceDisplayName[] = L"Lullan";
 inline constexpr wchar_t kIdleServiceDescription[] = L"Idle user logoff utility";
 inline constexpr wchar_t kIdleServiceBinaryFormat[] = L"%s\\%s.exe";  // installation directory, service name
-inline constexpr wchar_t kIdleServiceDependencies[] = L"RpcSs\0";   // double-terminated list
-inline constexpr wchar_t kEventSource[] = L"Lullan";                // Application log; message file below
+inline constexpr wchar_t kIdleServiceDependencies[] = L"RpcSs\0";     // double-terminated list
+inline constexpr wchar_t kEventSource[] = L"Lullan";                  // Application log; message file below
 inline constexpr wchar_t kEventMessageFile[] = L"lullanMsg.dll";
 
 // The configuration monitor service.

@@ -8,7 +8,7 @@ namespace lullan::profmon {
 
 struct MonitorCommand {
   enum Kind { kRunService, kInstall, kRemove, kHelp } kind = kRunService;
-  std::wstring account;   // -install only; empty for LocalSystem
+  std::wstring account;  // -install only; empty for LocalSystem
   std::wstring password;
 };
 

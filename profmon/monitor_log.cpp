@@ -37,8 +37,8 @@ std::wstring MonitorLog::FileName(const wchar_t* directory) {
 }
 
 std::string MonitorLog::FormatLine(const SYSTEMTIME& time, const std::wstring& text) {
-  std::wstring line = FormatText(L"%d/%d/%d %d:%02d %s", time.wMonth, time.wDay, time.wYear, time.wHour,
-                                 time.wMinute, text.c_str());
+  std::wstring line =
+      FormatText(L"%d/%d/%d %d:%02d %s", time.wMonth, time.wDay, time.wYear, time.wHour, time.wMinute, text.c_str());
   if (line.empty() || line.back() != L'\n') line += L'\n';
   return Narrow(line);
 }

@@ -17,8 +17,7 @@ constexpr wchar_t kStampValue[] = L"ProfileLastChanged";
 // The stamp is read into four bytes whatever its type.
 bool ReadStamp(HKEY key, DWORD* stamp) {
   DWORD size = sizeof *stamp;
-  return ::RegQueryValueExW(key, kStampValue, nullptr, nullptr, reinterpret_cast<BYTE*>(stamp), &size) ==
-         ERROR_SUCCESS;
+  return ::RegQueryValueExW(key, kStampValue, nullptr, nullptr, reinterpret_cast<BYTE*>(stamp), &size) == ERROR_SUCCESS;
 }
 }  // namespace
 
@@ -38,8 +37,8 @@ bool ProfileChanged() {
 
   DWORD serverStamp = 0;
   if (!ReadStamp(profileKey.get(), &serverStamp)) {
-    DebugLine(FormatText(L"dbg> error reading registry %s\\%s on %s", profileKeyPath.c_str(), kStampValue,
-                         server.c_str()));
+    DebugLine(
+        FormatText(L"dbg> error reading registry %s\\%s on %s", profileKeyPath.c_str(), kStampValue, server.c_str()));
     return false;
   }
   profileKey.reset();

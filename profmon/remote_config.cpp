@@ -20,8 +20,8 @@ struct KeyShape {
   DWORD subkeys = 0;
   DWORD longestSubkeyName = 0;  // characters, without terminator
   DWORD values = 0;
-  DWORD longestValueName = 0;   // characters, without terminator
-  DWORD longestValueData = 0;   // bytes
+  DWORD longestValueName = 0;  // characters, without terminator
+  DWORD longestValueData = 0;  // bytes
 };
 
 bool QueryShape(HKEY key, KeyShape* shape) {
@@ -111,8 +111,8 @@ bool GetRemoteConfig() {
   unique_hkey localKey;
   LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, monitor.configKeyPath.c_str(), 0, KEY_WRITE, localKey.put());
   if (status != ERROR_SUCCESS) {
-    DebugLine(FormatText(L"dbg> error %d opening local key %s", static_cast<int>(status),
-                         monitor.configKeyPath.c_str()));
+    DebugLine(
+        FormatText(L"dbg> error %d opening local key %s", static_cast<int>(status), monitor.configKeyPath.c_str()));
     return false;
   }
 

@@ -95,8 +95,7 @@ void WINAPI MonitorServiceMain(DWORD, LPWSTR*) {
     gServiceWaitEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (gServiceWaitEvent) {
       ReportServiceStatus(SERVICE_START_PENDING, 0, 1500);
-      unique_handle thread(
-          reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, MonitorThread, nullptr, 0, nullptr)));
+      unique_handle thread(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, MonitorThread, nullptr, 0, nullptr)));
       if (!thread) {
         gServiceWaitEvent.reset();
         LogLine(L"failed to create main service thread");

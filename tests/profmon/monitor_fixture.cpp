@@ -18,7 +18,8 @@ void RemoveFolder(const std::wstring& folder) {
   HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
   }
@@ -57,7 +58,9 @@ void MonitorTest::Cycles(int count) {
 void MonitorTest::SetLocal(const wchar_t* name, const std::wstring& text) {
   WriteString(HKEY_LOCAL_MACHINE, versionKey, name, text);
 }
-void MonitorTest::SetLocal(const wchar_t* name, DWORD number) { WriteDword(HKEY_LOCAL_MACHINE, versionKey, name, number); }
+void MonitorTest::SetLocal(const wchar_t* name, DWORD number) {
+  WriteDword(HKEY_LOCAL_MACHINE, versionKey, name, number);
+}
 
 std::wstring MonitorTest::ServerProfilePath(const std::wstring& name) const { return ProfileKeyPath(name); }
 

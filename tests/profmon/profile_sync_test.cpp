@@ -116,8 +116,9 @@ TEST_F(ProfileSyncTest, ACopyThatCannotStartIsReportedInEveryCycleAndRetried) {
   DeleteTree(server, ServerProfilePath(L"stdLogoff"));
   Cycles(1);
   EXPECT_EQ(events.Ids().size(), 3u);
-  EXPECT_EQ(Count(LogText(), "dbg> error opening remote key SOFTWARE\\Fennick\\Lullan\\1.11\\Tarnel\\Profiles\\stdLogoff"),
-            1);
+  EXPECT_EQ(
+      Count(LogText(), "dbg> error opening remote key SOFTWARE\\Fennick\\Lullan\\1.11\\Tarnel\\Profiles\\stdLogoff"),
+      1);
 }
 
 TEST_F(ProfileSyncTest, GroupsMergeIntoTheWorkstationsGroupsOneLevelDeep) {

@@ -20,15 +20,15 @@ HANDLE RecordingEventLog::RegisterSource(LPCWSTR serverName, LPCWSTR sourceName)
   return handle;
 }
 
-BOOL RecordingEventLog::Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid,
-                               WORD stringCount, DWORD dataSize, LPCWSTR*, LPVOID) {
+BOOL RecordingEventLog::Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount,
+                               DWORD dataSize, LPCWSTR*, LPVOID) {
   auto it = sources_.find(source);
   if (it == sources_.end()) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  events.push_back(Event{it->second.server, it->second.name, type, category, eventId, userSid != nullptr,
-                         stringCount, dataSize});
+  events.push_back(
+      Event{it->second.server, it->second.name, type, category, eventId, userSid != nullptr, stringCount, dataSize});
   return TRUE;
 }
 

@@ -112,8 +112,8 @@ class RecordingSystemExit final : public SystemExit {
   };
   std::vector<Call> calls;
   int privilegeRequests = 0;
-  BOOL exitResult = TRUE;        // what ExitWindowsEx returns
-  bool privilegeResult = true;   // whether the privilege step succeeds
+  BOOL exitResult = TRUE;       // what ExitWindowsEx returns
+  bool privilegeResult = true;  // whether the privilege step succeeds
 };
 
 }  // namespace lullan::test

@@ -65,8 +65,7 @@ std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, cons
   DWORD size = 0;
   if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
   std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-  if (::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-      ERROR_SUCCESS)
+  if (::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
     return std::nullopt;
   return std::wstring(data.data());
 }
