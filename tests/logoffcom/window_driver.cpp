@@ -24,16 +24,6 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
   return TRUE;
 }
 
-BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
-  wchar_t className[16] = {};
-  ::GetClassNameW(child, className, ARRAYSIZE(className));
-  if (::lstrcmpiW(className, L"Static") == 0) {
-    std::wstring text = DialogAnswerer::WindowText(child);
-    if (!text.empty()) reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(text);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 std::wstring ChildRun::Describe() const {
@@ -68,7 +58,7 @@ ChildRun RunAndAnswer(const std::wstring& program, const std::wstring& arguments
       if (std::find(answered.begin(), answered.end(), dialog) != answered.end()) continue;
       answered.push_back(dialog);
       SeenDialog seen{DialogAnswerer::WindowText(dialog), {}, IDOK};
-      ::EnumChildWindows(dialog, &CollectStatic, reinterpret_cast<LPARAM>(&seen.texts));
+      seen.texts = DialogAnswerer::StaticTexts(dialog);
       run.dialogs.push_back(std::move(seen));
       DialogAnswerer::PressButton(dialog, IDOK);
     }

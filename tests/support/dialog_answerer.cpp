@@ -63,6 +63,12 @@ void DialogAnswerer::PressButton(HWND dialog, int id) {
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+std::vector<std::wstring> DialogAnswerer::StaticTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  ::EnumChildWindows(dialog, &CollectStatic, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
 std::wstring DialogAnswerer::WindowText(HWND window) {
   int length = ::GetWindowTextLengthW(window);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -89,7 +95,7 @@ void DialogAnswerer::OnActivate(HWND window) {
   answered_.push_back(window);
 
   SeenDialog seen{WindowText(window), {}, kUnscripted};
-  ::EnumChildWindows(window, &CollectStatic, reinterpret_cast<LPARAM>(&seen.texts));
+  seen.texts = StaticTexts(window);
   if (script_.empty()) {
     PressButton(window, IDCANCEL);
   } else {

@@ -53,6 +53,8 @@ class DialogAnswerer {
   // Presses a button of a dialog by posting its BN_CLICKED notification.
   static void PressButton(HWND dialog, int id);
   static std::wstring WindowText(HWND window);
+  // A dialog's non-empty static texts, in child order (works across processes).
+  static std::vector<std::wstring> StaticTexts(HWND dialog);
 
  private:
   struct Step {
