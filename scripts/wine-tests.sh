@@ -29,4 +29,17 @@ trap cleanup EXIT
 "$LULLAN_WINE" explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
 sleep 1
 
-ctest --test-dir "$build" --output-on-failure "$@"
+ctest --test-dir "$build" --output-on-failure "$@" && exit 0
+
+# The end-to-end tests (label "slow") drive Wine's service control manager and
+# its DCOM across processes, whose timing under load is not ours. When only
+# such tests failed, they run once more and must pass; the first failures stay
+# printed above. Any other failure fails the run at once.
+failed="$build/Testing/Temporary/LastTestsFailed.log"
+slow="$(ctest --test-dir "$build" -N -L slow "$@" | sed -n 's/^ *Test *#[0-9]*: //p')"
+[ -s "$failed" ] || exit 1
+while IFS=: read -r _ name; do
+  grep -qxF "$name" <<<"$slow" || exit 1
+done <"$failed"
+echo "wine-tests: only end-to-end tests failed; running them once more" >&2
+ctest --test-dir "$build" --output-on-failure --rerun-failed

@@ -42,6 +42,23 @@ bool WaitForState(DWORD state, std::chrono::seconds limit) {
   return false;
 }
 
+// True once the service control manager no longer knows the monitor: a
+// removed service lingers, marked for deletion, until its process has ended.
+bool WaitUntilGone(std::chrono::seconds limit) {
+  for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(200ms)) {
+    unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_QUERY_STATUS));
+    if (!service && ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return true;
+  }
+  return false;
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
 bool ServiceCall(bool start) {
   unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_ALL_ACCESS));
@@ -55,6 +72,7 @@ class MonitorServiceTest : public ::testing::Test {
  protected:
   MonitorServiceTest() {
     RunProgram(L"profmon.exe", L"-remove");
+    EXPECT_TRUE(WaitUntilGone(30s)) << "a monitor service from an earlier test is still registered";
     DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
@@ -64,6 +82,7 @@ class MonitorServiceTest : public ::testing::Test {
   }
   ~MonitorServiceTest() override {
     RunProgram(L"profmon.exe", L"-remove");
+    WaitUntilGone(30s);
     DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
     ::DeleteFileW(LogFile().c_str());
     ::RemoveDirectoryW(logFolder.c_str());
@@ -137,16 +156,26 @@ TEST_F(MonitorServiceTest, InstalledStartedFollowsTheProfileStoppedAndRemoved) {
 
 TEST_F(MonitorServiceTest, RemovingARunningServiceStopsItFirst) {
   WriteString(HKEY_LOCAL_MACHINE, VersionKeyPath(), L"LogDir", logFolder);
-  RunProgram(L"profmon.exe", L"-install");
-  ASSERT_TRUE(ServiceCall(true));
-  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s));
+  ASSERT_EQ(RunProgram(L"profmon.exe", L"-install").output,
+            "dbg: in wmain\n"
+            "dbg: run service as user LocalSystem\n"
+            "Lullan Configuration Monitor installed.\n");
+  ASSERT_TRUE(ServiceCall(true)) << "StartService failed: " << ::GetLastError();
+  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s)) << "state " << ServiceState();
+  // The first cycle runs while starting, the second on the monitor thread.
+  for (auto end = Clock::now() + 30s; Clock::now() < end && CountOf(LogText(), "leaving GetRegParams") < 2;) {
+    std::this_thread::sleep_for(200ms);
+  }
+  ASSERT_EQ(CountOf(LogText(), "leaving GetRegParams"), 2u) << LogText();
 
+  DWORD stateBeforeRemove = ServiceState();
   ProgramRun remove = RunProgram(L"profmon.exe", L"/REMOVE");
   EXPECT_EQ(remove.output,
             "dbg: in wmain\n"
             "Stopping Lullan Configuration Monitor.\n"
             "Lullan Configuration Monitor stopped.\n"
-            "Lullan Configuration Monitor removed.\n");
+            "Lullan Configuration Monitor removed.\n")
+      << "state before removing: " << stateBeforeRemove << "\nlog:\n" << LogText();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServiceKey));
 }
 
