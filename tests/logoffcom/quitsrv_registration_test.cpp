@@ -4,10 +4,8 @@
 // while another test calls FCLogoffEx would end the session.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cwctype>
-
 #include "built_files.h"
+#include "component_registry.h"
 #include "quitsrv_registry.h"
 #include "registry_fixture.h"
 #include "security_text.h"
@@ -16,11 +14,6 @@
 
 namespace lullan::test {
 namespace {
-
-std::wstring Lower(std::wstring text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-  return text;
-}
 
 class QuitsrvRegistrationTest : public testing::Test {
  protected:
@@ -34,10 +27,6 @@ class QuitsrvRegistrationTest : public testing::Test {
     EXPECT_TRUE(run.finished && run.exitCode == exitCode && run.dialogs.empty())
         << "expected exit code " << static_cast<int>(exitCode) << " and no box, got " << Narrow(run.Describe());
   }
-  static void ExpectString(const std::wstring& path, const wchar_t* name, const std::wstring& expected) {
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, path, name).value_or(L"(missing)"), expected)
-        << "HKCR\\" << path << " " << (name ? name : L"(default)");
-  }
   static std::vector<std::string> FourAces() {
     return {"allow 0x1 " + CurrentUserSidText(), "allow 0x1 " + AccountSidText("SYSTEM"),
             "allow 0x1 " + AccountSidText("INTERACTIVE"), "allow 0x1 " + AccountSidText("Everyone")};
@@ -47,25 +36,17 @@ class QuitsrvRegistrationTest : public testing::Test {
 TEST_F(QuitsrvRegistrationTest, RegServerWritesTheClassAndAnAppIdOpenToEveryone) {
   ExpectQuietExit(Quitsrv(L"-RegServer"));
 
-  const std::wstring clsid = L"{41314381-45FB-11D2-9A99-000000000012}";
+  ExpectComponentKeys({.clsid = L"{41314381-45FB-11D2-9A99-000000000012}",
+                       .description = L"Logoff user (opc)",
+                       .progId = L"FenComOpc.Logoff.1",
+                       .versionIndependentProgId = L"FenComOpc.Logoff",
+                       .serverKey = L"LocalServer32",
+                       .serverPath = RecordingFile(L"quitsrv.exe")});
   const std::wstring classKey = kFCLogoffExKey;
-  ExpectString(classKey, nullptr, L"Logoff user (opc)");
-  ExpectString(classKey, L"AppID", clsid);
-  EXPECT_EQ(Lower(ReadString(HKEY_CLASSES_ROOT, classKey + L"\\LocalServer32", nullptr).value_or(L"(missing)")),
-            Lower(RecordingFile(L"quitsrv.exe")));
   EXPECT_FALSE(QueryValueInfo(HKEY_CLASSES_ROOT, classKey + L"\\LocalServer32", L"ThreadingModel"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32"));
-  ExpectString(classKey + L"\\ProgID", nullptr, L"FenComOpc.Logoff.1");
-  ExpectString(classKey + L"\\VersionIndependentProgID", nullptr, L"FenComOpc.Logoff");
-  ExpectString(L"FenComOpc.Logoff", nullptr, L"Logoff user (opc)");
-  ExpectString(L"FenComOpc.Logoff\\CLSID", nullptr, clsid);
-  ExpectString(L"FenComOpc.Logoff\\CurVer", nullptr, L"FenComOpc.Logoff.1");
-  ExpectString(L"FenComOpc.Logoff.1", nullptr, L"Logoff user (opc)");
-  ExpectString(L"FenComOpc.Logoff.1\\CLSID", nullptr, clsid);
-  ExpectString(kFCLogoffExAppIdKey, nullptr, L"Logoff user (opc)");
-  ExpectString(kFCLogoffExAppIdKey, L"RunAs", L"Interactive User");
   EXPECT_FALSE(QueryValueInfo(HKEY_CLASSES_ROOT, kFCLogoffExAppIdKey, L"DllSurrogate")) << "a program needs none";
-  ExpectString(std::wstring(kQuitsrvTypeLibKey) + L"\\1.0", nullptr, L"Lullan remote logoff calls");
+  ExpectClassesString(std::wstring(kQuitsrvTypeLibKey) + L"\\1.0", nullptr, L"Lullan remote logoff calls");
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kILogoffExKey) + L"\\ProxyStubClsid32"))
       << "the interface is registered for the type-library marshaler";
 
