@@ -296,10 +296,11 @@ NET_API_STATUS ScriptedDomain::UserGetInfo(LPCWSTR serverName, LPCWSTR userName,
   *buffer = nullptr;
   if (userStatus_ != NERR_Success) return userStatus_;
   if (level != 0 && level != 11) return ERROR_INVALID_LEVEL;
-  const User* user = nullptr;
-  for (const User& candidate : users_)
-    if (UpperCase(candidate.name) == UpperCase(Recorded(userName))) user = &candidate;
-  if (!user) return NERR_UserNotFound;
+  auto found = std::find_if(users_.begin(), users_.end(), [&](const User& candidate) {
+    return UpperCase(candidate.name) == UpperCase(Recorded(userName));
+  });
+  if (found == users_.end()) return NERR_UserNotFound;
+  const User* user = &*found;
 
   if (level == 0) {
     return AllocateAnswer<USER_INFO_0>(

@@ -40,8 +40,8 @@ class ScriptedDomain final : public Domain {
     DWORD type = SV_TYPE_WORKSTATION | SV_TYPE_SERVER | SV_TYPE_NT;
     std::wstring comment;
 
-    Computer& Nt(DWORD major, DWORD minor);        // an NT workstation of that version
-    Computer& Win2000() { return Nt(5, 0); }       //
+    Computer& Nt(DWORD major, DWORD minor);  // an NT workstation of that version
+    Computer& Win2000() { return Nt(5, 0); }
     Computer& ServerNt(DWORD major, DWORD minor);  // an NT server that is no domain controller
     Computer& Win9x();                             // Windows 95 (Version(4, 10) for 98)
     Computer& Type(DWORD serverTypeBits);
