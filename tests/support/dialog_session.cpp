@@ -32,6 +32,8 @@ int Controls::TrackbarPosition(unsigned id) const {
   return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0));
 }
 
+std::wstring Controls::Label(unsigned id) const { return WithoutMnemonics(Text(id)); }
+
 std::vector<std::wstring> Controls::Labels() const {
   std::vector<std::wstring> labels;
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {

@@ -32,6 +32,8 @@ struct Controls {
 
   HWND Item(unsigned id) const { return ::GetDlgItem(parent, static_cast<int>(id)); }
   std::wstring Text(unsigned id) const { return DialogAnswerer::WindowText(Item(id)); }
+  // A button's or label's text as the user reads it, without the '&' of its mnemonic.
+  std::wstring Label(unsigned id) const;
   bool Checked(unsigned id) const { return ::IsDlgButtonChecked(parent, static_cast<int>(id)) == BST_CHECKED; }
   bool Enabled(unsigned id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
   bool ReadOnly(unsigned id) const { return (::GetWindowLongPtrW(Item(id), GWL_STYLE) & ES_READONLY) != 0; }
