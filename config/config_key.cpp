@@ -25,7 +25,7 @@ const Setting& SettingOf(const wchar_t* name) {
 
 ConfigKey ConfigKey::Open(const std::wstring& path, REGSAM access, LSTATUS* status) {
   HKEY key = nullptr;
-  *status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key);
+  *status = path.empty() ? ERROR_BAD_PATHNAME : ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key);
   return ConfigKey(*status == ERROR_SUCCESS ? key : nullptr);
 }
 
@@ -33,13 +33,15 @@ ConfigKey ConfigKey::Create(const std::wstring& path, REGSAM access, LSTATUS* st
   HKEY key = nullptr;
   DWORD disposition = 0;
   wchar_t noClass[] = L"";
-  *status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr,
-                              &key, &disposition);
+  *status = path.empty() ? ERROR_BAD_PATHNAME
+                         : ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
+                                             access, nullptr, &key, &disposition);
   *existed = *status == ERROR_SUCCESS && disposition == REG_OPENED_EXISTING_KEY;
   return ConfigKey(*status == ERROR_SUCCESS ? key : nullptr);
 }
 
 ConfigKey ConfigKey::ForReading(HWND owner, const std::wstring& path, ReadMode mode) {
+  if (path.empty()) return ConfigKey();  // the page says so in its own words
   LSTATUS status = ERROR_SUCCESS;
   bool existed = false;
   ConfigKey key =
@@ -53,6 +55,7 @@ ConfigKey ConfigKey::ForReading(HWND owner, const std::wstring& path, ReadMode m
 }
 
 ConfigKey ConfigKey::ForWriting(HWND owner, const std::wstring& path, WriteMode mode) {
+  if (path.empty()) return ConfigKey();
   LSTATUS status = ERROR_SUCCESS;
   bool existed = false;
   ConfigKey key = mode == WriteMode::OpenExisting ? Open(path, KEY_ALL_ACCESS, &status)

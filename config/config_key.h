@@ -9,7 +9,9 @@
 //   if (key) idle = key.ReadNumber(*FindSetting(kIdleMinutes));
 //
 // Opening failures show "Can't open registry key %s" with the path, owned by
-// the page; the page then keeps its defaults (reading) or writes nothing.
+// the page; the page then keeps its defaults (reading) or writes nothing. An
+// empty path opens nothing and shows nothing (the page has its own message
+// for it): opened as it stands, it would name HKEY_LOCAL_MACHINE itself.
 #pragma once
 
 #include <windows.h>

@@ -9,6 +9,20 @@
 //   OnKillActive()  take the controls into the members; false keeps the user
 //                   on the page (and the sheet open when OK was pressed)
 //   OnApply()       write the members (only pages that were shown write)
+// and, for controls that act while the page is shown, OnCommand or
+// OnButtonClicked (ui/dialog.h).
+//
+// Adding a page (tuning_page.* is the model):
+//   1. its template in <page>.rc, 252 x 218 units, controls from its block of
+//      resource.h, and one #include line for it in config.rc;
+//   2. <page>.h/.cpp with the class, constructed as (ConfigHost&, Target);
+//      reads through ConfigKey, writes through ConfigKey::Write and marks
+//      each value written with MarkWritten (nothing happens in setup);
+//   3. the sources in CMakeLists.txt (the .rc in OBJECT_DEPENDS);
+//   4. tests in tests/config: a sheet with the page (ConfigTest::Sheet) driven
+//      by a SheetSession, checking the prefix's registry and the masks;
+//   5. a row in tests/config/config_preview.cpp and its picture
+//      (scripts/capture-dialogs.sh <build> <name>).
 #pragma once
 
 #include <windows.h>

@@ -11,6 +11,8 @@ constexpr int kHighest = 3;
 }  // namespace
 
 DWORD LeadingNumber(std::wstring_view text) {
+  size_t start = text.find_first_not_of(L" \t");
+  text.remove_prefix(start == std::wstring_view::npos ? text.size() : start);
   DWORD number = 0;
   for (wchar_t c : text) {
     if (c < L'0' || c > L'9') break;

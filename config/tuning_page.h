@@ -27,9 +27,10 @@ class CTuneDlg final : public CConfigPage {
   bool monitorMouse_ = false;
 };
 
-// What is stored of the threshold text: its leading decimal number, 0 when it
-// has none (no sign, no validation; a number too big for a DWORD is the
-// largest one).
+// What is stored of the threshold text: its leading decimal number after any
+// blanks, 0 when it has none. There is no sign (a negative threshold would be
+// stored as a huge one) and no other check; a number too big for a DWORD is
+// the largest one.
 DWORD LeadingNumber(std::wstring_view text);
 
 }  // namespace lullan::config

@@ -103,6 +103,9 @@ TEST_F(StoreTest, PagesOpenKeysTheirWayAndSayWhenTheyCannot) {
   EXPECT_FALSE(ConfigKey::ForWriting(nullptr, missing + L"\\New", WriteMode::CreateThenWriteIfExisting));
   EXPECT_TRUE(ConfigKey::ForWriting(nullptr, missing + L"\\New", WriteMode::CreateThenWriteIfExisting));
   EXPECT_TRUE(ConfigKey::ForWriting(nullptr, missing + L"\\Fresh", WriteMode::CreateAndWrite));
+  // An empty path would be HKEY_LOCAL_MACHINE itself: it opens nothing, silently.
+  EXPECT_FALSE(ConfigKey::ForWriting(nullptr, L"", WriteMode::CreateAndWrite));
+  EXPECT_FALSE(ConfigKey::ForReading(nullptr, L"", ReadMode::OpenExisting));
   EXPECT_TRUE(boxes.seen().empty()) << boxes.Describe();
 
   // Open-existing fails on a key that is not there, with the path in the message.

@@ -167,6 +167,7 @@ TEST_F(TuningPageTest, ValuesOfTheWrongKindShowTheDefaultsAndALongExclusionListC
   // A threshold a DWORD cannot hold is the largest one, not what is left after overflow.
   EXPECT_EQ(config::LeadingNumber(L"99999999999"), 0xFFFFFFFFu);
   EXPECT_EQ(config::LeadingNumber(L"-5"), 0u);
+  EXPECT_EQ(config::LeadingNumber(L"  64 bytes"), 64u);
   EXPECT_EQ(config::LeadingNumber(L"4294967295x"), 0xFFFFFFFFu);
 }
 
