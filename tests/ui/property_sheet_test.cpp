@@ -25,6 +25,7 @@ class LoggingPage final : public ui::CPropertyPage {
       : CPropertyPage(templateId), name_(std::move(name)), log_(log) {}
   bool insistOnText = false;
   bool throwOnApply = false;
+  bool refuseApply = false;
   std::wstring text;
 
  protected:
@@ -45,6 +46,11 @@ class LoggingPage final : public ui::CPropertyPage {
   }
   bool OnApply() override {
     if (throwOnApply) throw std::runtime_error("registry on fire");
+    if (refuseApply) {
+      log_.push_back(name_ + L" refused");
+      refuseApply = false;  // once
+      return false;
+    }
     log_.push_back(name_ + L" wrote \"" + GetItemText(IDC_PAGE_TEXT) + L"\"");
     return true;
   }
@@ -118,6 +124,27 @@ TEST_F(PropertySheetTest, APageThatRefusesToBeLeftKeepsTheUserAndTheSheetUntilIt
   EXPECT_EQ(log, (std::vector<std::wstring>{L"first shown", L"first wrote \"now\""}))
       << "a refused OK writes nothing, not even through pages already left";
   EXPECT_FALSE(second.WasShown());
+}
+
+TEST_F(PropertySheetTest, APageThatRefusesToWriteIsBroughtToTheFrontAndTheSheetStaysOpen) {
+  third.refuseApply = true;
+  SheetSession admin;
+  admin.OnPage(L"Third")
+      .OnPage(L"First")
+      .PressOK()
+      .Do(L"on the refusing page", [](HWND window) { EXPECT_EQ(SheetSession::CurrentPage(window), L"Third"); })
+      .PressOK();
+  EXPECT_EQ(admin.Run(sheet), IDOK);
+  // Pages before the refusing one have written by then: a page that must
+  // stop OK altogether refuses to be left instead (above). (Whether the page
+  // brought to the front hears PSN_SETACTIVE differs between versions of the
+  // control, so only the writes are compared.)
+  std::vector<std::wstring> writes;
+  for (const std::wstring& entry : log) {
+    if (!entry.ends_with(L" shown")) writes.push_back(entry);
+  }
+  EXPECT_EQ(writes, (std::vector<std::wstring>{L"first wrote \"\"", L"third refused", L"first wrote \"\"",
+                                               L"third wrote \"\""}));
 }
 
 TEST_F(PropertySheetTest, CancelWritesNothingAndTellsEveryShownPage) {
