@@ -1,0 +1,19 @@
+#include "console_messages.h"
+
+#include "error_text.h"
+#include "message_box.h"
+#include "text_format.h"
+
+namespace lullan::tarnel {
+
+void HeldMessages::ShowAll(HWND owner) {
+  for (const std::wstring& text : held_) ui::ShowMessage(owner, text);
+  held_.clear();
+}
+
+void ReportLastError(HWND owner, std::wstring_view text) {
+  DWORD error = ::GetLastError();  // before anything else can change it
+  ui::ShowMessage(owner, FormatText(L"%s: %s", std::wstring(text).c_str(), SystemErrorText(error).c_str()));
+}
+
+}  // namespace lullan::tarnel
