@@ -10,28 +10,42 @@ std::wstring CutToField(std::wstring_view text, size_t maxChars) {
   return std::wstring(text.substr(0, kept));
 }
 
+std::wstring CComputerList::Folded(std::wstring_view name) {
+  std::wstring folded(name);
+  if (!folded.empty()) ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
 CComputerInfo* CComputerList::FindComputer(std::wstring_view name) {
+  std::wstring key = Folded(name);
   CriticalSectionLock hold(lock_);
-  for (CComputerInfo& record : records_) {
-    if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, record.name.data(), static_cast<int>(record.name.size()),
-                         name.data(), static_cast<int>(name.size())) == CSTR_EQUAL)
-      return &record;
-  }
-  return nullptr;
+  auto found = byName_.find(key);
+  return found == byName_.end() ? nullptr : found->second;
 }
 
 CComputerInfo& CComputerList::AddComputer(std::wstring_view name) {
+  std::wstring key = Folded(CutToField(name, CComputerInfo::kNameChars));
   CriticalSectionLock hold(lock_);
-  return records_.emplace_back(name);
+  CComputerInfo& record = records_.emplace_back(name);
+  try {
+    byName_.emplace(std::move(key), &record);  // a name listed before keeps its first record
+  } catch (...) {
+    records_.pop_back();
+    throw;
+  }
+  return record;
 }
 
 void CComputerList::Remove(const CComputerInfo& record) {
   CriticalSectionLock hold(lock_);
+  auto indexed = byName_.find(Folded(record.name));
+  if (indexed != byName_.end() && indexed->second == &record) byName_.erase(indexed);
   records_.remove_if([&record](const CComputerInfo& r) { return &r == &record; });
 }
 
 void CComputerList::Clear() {
   CriticalSectionLock hold(lock_);
+  byName_.clear();
   records_.clear();
 }
 

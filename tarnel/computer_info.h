@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -101,8 +102,14 @@ class CComputerList {
   void ForEach(const std::function<void(CComputerInfo&)>& visit);
 
  private:
+  // A name as the lookups compare it: in one case, whatever case it came in.
+  static std::wstring Folded(std::wstring_view name);
+
   CriticalSection lock_;  // the record-list lock
   std::list<CComputerInfo> records_;
+  // The records by folded name, so that a lookup in a domain of thousands
+  // of computers does not compare names one by one.
+  std::map<std::wstring, CComputerInfo*> byName_;
 };
 
 }  // namespace lullan::tarnel

@@ -11,9 +11,11 @@ void HeldMessages::ShowAll(HWND owner) {
   held_.clear();
 }
 
-void ReportLastError(HWND owner, std::wstring_view text) {
+std::wstring LastErrorMessage(std::wstring_view text) {
   DWORD error = ::GetLastError();  // before anything else can change it
-  ui::ShowMessage(owner, FormatText(L"%s: %s", std::wstring(text).c_str(), SystemErrorText(error).c_str()));
+  return FormatText(L"%s: %s", std::wstring(text).c_str(), SystemErrorText(error).c_str());
 }
+
+void ReportLastError(HWND owner, std::wstring_view text) { ui::ShowMessage(owner, LastErrorMessage(text)); }
 
 }  // namespace lullan::tarnel

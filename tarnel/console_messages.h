@@ -33,7 +33,9 @@ class HeldMessages final : public MessageSink {
   std::vector<std::wstring> held_;
 };
 
-// "%s: %s" with `text` and the system's text for the thread's last error.
+// "%s: %s" with `text` and the system's text for the thread's last error,
+// in a box owned by `owner`; LastErrorMessage composes it.
 void ReportLastError(HWND owner, std::wstring_view text);
+std::wstring LastErrorMessage(std::wstring_view text);
 
 }  // namespace lullan::tarnel

@@ -20,6 +20,9 @@ constexpr ColumnOfList kColumns[kColumnCount] = {
     {L"Idle For", 12},  {L"Previous User", 12}, {L"Profile", 12},
 };
 
+constexpr int kTextMargin = 8;
+constexpr int kSmallIconWidth = 16;
+
 struct SortOrder {
   int column;
   bool ascending;
@@ -74,8 +77,10 @@ void CMachineList::AutoSizeColumn(int column) const {
   int widest = 0;
   for (int row = 0, rows = ItemCount(); row < rows; ++row)
     widest = std::max(widest, StringWidth(GetItemText(row, column, 127)));
-  // The first column's margin leaves room for the row's icon.
-  if (ColumnWidth(column) < widest) SetColumnWidth(column, widest + (column == kComputerColumn ? 16 : 8));
+  // Every text needs its margin; the first column's texts stand beside the
+  // row's icon as well.
+  int needed = widest + kTextMargin + (column == kComputerColumn ? kSmallIconWidth : 0);
+  if (ColumnWidth(column) < needed) SetColumnWidth(column, needed);
 }
 
 void CMachineList::SortByColumn(int column, bool ascending) const {

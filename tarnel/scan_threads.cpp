@@ -15,6 +15,7 @@ namespace lullan::tarnel {
 namespace {
 
 constexpr size_t kComputersPerWorker = 4;
+constexpr wchar_t kCreateFailed[] = L"Error creating thread";
 
 // Owned, and freed, by the thread it is handed to.
 struct WorkerContext {
@@ -24,7 +25,7 @@ struct WorkerContext {
 
 struct WaiterContext {
   std::shared_ptr<ConsoleState> state;
-  std::vector<unique_handle> workers;  // in creation order
+  std::vector<std::wstring> computers;
 };
 
 void ScanComputer(ConsoleState& state, const std::wstring& computer, MessageSink& messages) {
@@ -58,24 +59,6 @@ unsigned __stdcall ScanWorker(void* context) noexcept {
   return 0;
 }
 
-void CollectWorkers(WaiterContext& waiter) noexcept {
-  for (unique_handle& worker : waiter.workers) {
-    ::WaitForSingleObject(worker.get(), INFINITE);
-    worker.reset();
-  }
-  try {
-    waiter.state->reports.Push(ScanFinished{});
-  } catch (...) {
-    // Out of memory: the scan's last word is lost with it.
-  }
-}
-
-unsigned __stdcall ScanWaiter(void* context) noexcept {
-  std::unique_ptr<WaiterContext> waiter(static_cast<WaiterContext*>(context));
-  CollectWorkers(*waiter);
-  return 0;
-}
-
 // A thread at normal priority with the default stack, created suspended. The
 // context is the thread's once it runs; otherwise it stays the caller's.
 template <typename Context>
@@ -86,32 +69,54 @@ unique_handle CreateSuspended(unsigned(__stdcall* procedure)(void*) noexcept, st
   return thread;
 }
 
-}  // namespace
-
-unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, const std::vector<std::wstring>& computers,
-                               HWND owner) {
-  auto waiter = std::make_unique<WaiterContext>();
-  waiter->state = state;
-  size_t workers = std::max<size_t>(1, (computers.size() + kComputersPerWorker - 1) / kComputersPerWorker);
-  for (size_t index = 0; index < workers; ++index) {
+std::vector<unique_handle> StartWorkers(WaiterContext& waiter) {
+  const std::vector<std::wstring>& computers = waiter.computers;
+  size_t count = std::max<size_t>(1, (computers.size() + kComputersPerWorker - 1) / kComputersPerWorker);
+  std::vector<unique_handle> workers;
+  for (size_t index = 0; index < count; ++index) {
     auto worker = std::make_unique<WorkerContext>();
-    worker->state = state;
+    worker->state = waiter.state;
     size_t first = std::min(computers.size(), index * kComputersPerWorker);
     size_t end = std::min(computers.size(), first + kComputersPerWorker);
     worker->computers.assign(computers.begin() + first, computers.begin() + end);
     unique_handle thread = CreateSuspended(&ScanWorker, worker);
     if (!thread) {
-      ReportLastError(owner, L"Error creating thread");
+      waiter.state->reports.Push(ScanMessage{LastErrorMessage(kCreateFailed)});
       continue;
     }
     ::ResumeThread(thread.get());
-    waiter->workers.push_back(std::move(thread));
+    workers.push_back(std::move(thread));
   }
+  return workers;
+}
 
+unsigned __stdcall ScanWaiter(void* context) noexcept {
+  std::unique_ptr<WaiterContext> waiter(static_cast<WaiterContext*>(context));
+  try {
+    std::vector<unique_handle> workers = StartWorkers(*waiter);
+    for (unique_handle& worker : workers) {
+      ::WaitForSingleObject(worker.get(), INFINITE);
+      worker.reset();
+    }
+    waiter->state->reports.Push(ScanFinished{});
+  } catch (...) {
+    // Out of memory: workers not yet waited for are closed with the vector,
+    // and the scan's last word is lost.
+  }
+  return 0;
+}
+
+}  // namespace
+
+unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::vector<std::wstring> computers,
+                               HWND owner) {
+  auto waiter = std::make_unique<WaiterContext>();
+  waiter->state = state;
+  waiter->computers = std::move(computers);
   unique_handle thread = CreateSuspended(&ScanWaiter, waiter);
   if (!thread) {
-    ReportLastError(owner, L"Error creating thread");
-    CollectWorkers(*waiter);  // the workers never wait for this thread, so this ends
+    ReportLastError(owner, kCreateFailed);
+    state->reports.Push(ScanFinished{});
     return thread;
   }
   ::ResumeThread(thread.get());

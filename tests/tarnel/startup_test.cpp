@@ -34,7 +34,7 @@ class StartupTest : public ConsoleTest {
 };
 
 TEST_F(StartupTest, TheMainDialogShowsItsControlsColumnsImagesAndStatusBar) {
-  Workstation(L"PC1");
+  Workstation(L"PC1").Nt(4, 0);  // every text narrower than its heading
   ConsoleSession admin;
   admin.WaitForScan()
       .Look([](const Controls& panel) {
