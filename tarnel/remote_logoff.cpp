@@ -48,7 +48,7 @@ bool CallLogoffServer(HWND owner, SessionEnd operation, const std::wstring& comp
   COAUTHINFO auth{RPC_C_AUTHN_NONE, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_NONE, RPC_C_IMP_LEVEL_IMPERSONATE,
                   nullptr,          EOAC_NONE};
   COSERVERINFO server{0, name.data(), &auth, 0};
-  MULTI_QI query{&IID_IUnknown, nullptr, S_OK};
+  MULTI_QI query{&__uuidof(IUnknown), nullptr, S_OK};
   HRESULT created =
       platform().remoteLogoff->CreateInstanceEx(CLSID_FCLogoffEx, nullptr, CLSCTX_REMOTE_SERVER, &server, 1, &query);
   com_ptr<IUnknown> object(query.pItf);
