@@ -1,5 +1,6 @@
 #include "server_panel_app.h"
 
+#include "console_messages.h"
 #include "handles.h"
 #include "message_box.h"
 #include "platform.h"
@@ -37,7 +38,10 @@ std::wstring CServerPanelApp::FindDomainController() {
 int CServerPanelApp::Run() {
   InitInstance();
   CServerPanelDlg dialog(*this);
-  dialog.DoModal(nullptr);
+  if (dialog.DoModal(nullptr) == -1) {
+    ReportLastError(nullptr, L"Can't open the main window");
+    return 1;
+  }
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "about_dlg.h"
@@ -23,7 +24,6 @@
 #include "scripted_service_manager.h"
 #include "server_panel_app.h"
 #include "server_panel_dlg.h"
-#include "text_format.h"
 
 namespace {
 
@@ -83,44 +83,41 @@ void Build(ScriptedDomain& domain, ScriptedServiceManager& services, FakeRemoteR
 }
 
 std::wstring gGeometryFile;
-HWND gShown = nullptr;
+ui::CDialog* gShown = nullptr;  // the dialog in the picture
 int gTicks = 0;
-
-BOOL CALLBACK FindShown(HWND window, LPARAM) {
-  if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER)) return TRUE;
-  gShown = window;
-  return FALSE;
-}
 
 // Once the scan has ended: a row selected, as an administrator about to log
 // its user off, the window in the corner, its size told.
-void Place(HWND panel) {
-  if (HWND list = ::GetDlgItem(panel, IDC_MACHINES)) {
+void Place(HWND dialog) {
+  if (HWND list = ::GetDlgItem(dialog, IDC_MACHINES)) {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
     ::SetFocus(list);
   }
-  ::SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+  ::SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
   RECT rect{};
-  ::GetWindowRect(panel, &rect);
-  std::string geometry = FormatTextA("%ldx%ld+0+0\n", rect.right - rect.left, rect.bottom - rect.top);
-  if (FILE* file = ::_wfopen(gGeometryFile.c_str(), L"w")) {
-    std::fputs(geometry.c_str(), file);
-    std::fclose(file);
-  }
+  ::GetWindowRect(dialog, &rect);
+  std::ofstream(gGeometryFile.c_str()) << rect.right - rect.left << 'x' << rect.bottom - rect.top << "+0+0\n";
 }
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  if (!gShown) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShown, 0);
-    return;
-  }
-  HWND refresh = ::GetDlgItem(gShown, IDC_REFRESH);
+  HWND dialog = gShown->window();
+  if (!dialog || !::IsWindowVisible(dialog)) return;
+  HWND refresh = ::GetDlgItem(dialog, IDC_REFRESH);
   if (gTicks == 0 && refresh && !::IsWindowEnabled(refresh)) return;  // still scanning
-  if (gTicks == 0) Place(gShown);
-  if (++gTicks == kShownTicks) ::PostMessageW(gShown, WM_COMMAND, IDCANCEL, 0);
+  if (gTicks == 0) Place(dialog);
+  if (++gTicks == kShownTicks) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// Runs `dialog` modally, placed and closed by the ticks.
+INT_PTR Show(ui::CDialog& dialog) {
+  gShown = &dialog;
+  UINT_PTR timer = ::SetTimer(nullptr, 0, kTickMs, &Tick);
+  INT_PTR result = dialog.DoModal(nullptr);
+  ::KillTimer(nullptr, timer);
+  return result;
 }
 
 }  // namespace
@@ -134,11 +131,8 @@ int wmain(int argc, wchar_t** argv) {
   gGeometryFile = argv[2];
   ui::SetProgramTitle(tarnel::kProgramTitle);
   if (name == L"tarnel-about") {
-    UINT_PTR timer = ::SetTimer(nullptr, 0, kTickMs, &Tick);
     tarnel::CAboutDlg about;
-    INT_PTR result = about.DoModal(nullptr);
-    ::KillTimer(nullptr, timer);
-    return result < 0 ? 1 : 0;
+    return Show(about) < 0 ? 1 : 0;
   }
   ScriptedDomain domain;
   ScriptedServiceManager services;
@@ -149,9 +143,7 @@ int wmain(int argc, wchar_t** argv) {
 
   tarnel::CServerPanelApp app(kPreviewConsoleKey);
   tarnel::CServerPanelDlg panel(app);
-  UINT_PTR timer = ::SetTimer(nullptr, 0, kTickMs, &Tick);
-  INT_PTR result = panel.DoModal(nullptr);
-  ::KillTimer(nullptr, timer);
+  INT_PTR result = Show(panel);
   panel.WaitForScan(INFINITE);
   return result < 0 ? 1 : 0;
 }
