@@ -13,6 +13,7 @@
 #include <string>
 
 #include "config_host.h"
+#include "daily_time_dlg.h"
 #include "message_box.h"
 #include "prop_sht.h"
 #include "text_format.h"
@@ -35,6 +36,11 @@ INT_PTR ShowPage(ConfigHost& host) {
   return sheet.DoModal(nullptr);
 }
 
+INT_PTR ShowDailyTime(ConfigHost& host) {
+  CDailyTimeDlg dialog(host, Target(), DailyTimeMode::Page);
+  return dialog.DoModal(nullptr);
+}
+
 struct Preview {
   const wchar_t* name;
   INT_PTR (*show)(ConfigHost& host);
@@ -42,6 +48,7 @@ struct Preview {
 
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
 const Preview kPreviews[] = {
+    {L"daily-time", &ShowDailyTime},
     {L"tuning-page", &ShowPage<CTuneDlg>},
 };
 
