@@ -1,5 +1,6 @@
 #include "configuration_sheet.h"
 
+#include "groups_page.h"
 #include "prop_sht.h"
 #include "tuning_page.h"
 
@@ -8,6 +9,7 @@ namespace lullan::config {
 INT_PTR ShowConfigurationSheet(HWND owner, ConfigHost& host, const Target& target, const std::wstring& caption,
                                SheetPages pages) {
   CPropSht sheet(host, target, caption);
+  sheet.Add<CGroupsDlg>();
   sheet.Add<CTuneDlg>();
   (void)pages;
   return sheet.DoModal(owner);

@@ -12,7 +12,7 @@ root="$(cd "$here/.." && pwd)"
 build="$(cd "$1" && pwd)"
 shift
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(tuning-page)
+[ ${#names[@]} -gt 0 ] || names=(daily-time groups-page group-props tuning-page)
 
 source "$here/wine-env.sh"
 lullan_wine_env "$build"

@@ -13,9 +13,15 @@
 #include <string>
 
 #include "config_host.h"
+#include "config_key.h"
 #include "daily_time_dlg.h"
+#include "fake_platform.h"
+#include "group_props_dlg.h"
+#include "groups_page.h"
 #include "message_box.h"
+#include "packed_time.h"
 #include "prop_sht.h"
+#include "scripted_domain.h"
 #include "text_format.h"
 #include "tuning_page.h"
 
@@ -41,6 +47,31 @@ INT_PTR ShowDailyTime(ConfigHost& host) {
   return dialog.DoModal(nullptr);
 }
 
+// The Groups page of a machine in a small domain, with groups of both kinds
+// monitored.
+INT_PTR ShowGroupsPage(ConfigHost& host) {
+  test::ScriptedDomain domain;
+  domain.DomainController(L"FENNICK-DC1");
+  domain.AddGroups({L"Accounting", L"Domain Admins", L"Domain Guests", L"Domain Users", L"Front Desk", L"Lab Students",
+                    L"Library Kiosks", L"Night Shift", L"Sales", L"Temporary Staff"});
+  test::ScopedPlatform seams;
+  seams.Use(domain);
+  LSTATUS status = ERROR_SUCCESS;
+  bool existed = false;
+  if (ConfigKey groups = ConfigKey::Create(FormatText(L"%s\\Groups", kPreviewKey), KEY_WRITE, &status, &existed)) {
+    groups.WriteDword(L"mLab Students", 15);
+    groups.WriteDword(L"mLibrary Kiosks", 5);
+    groups.WriteDword(L"dNight Shift", PackTime(6, 30));
+    groups.WriteDword(L"dTemporary Staff", PackTime(18, 0));
+  }
+  return ShowPage<CGroupsDlg>(host);
+}
+
+INT_PTR ShowGroupProps(ConfigHost& host) {
+  CGroupPropsDlg dialog(host, Target(), L"Lab Students,Library Kiosks", GroupKind::Minutes, L"15", 0);
+  return dialog.DoModal(nullptr);
+}
+
 struct Preview {
   const wchar_t* name;
   INT_PTR (*show)(ConfigHost& host);
@@ -49,6 +80,8 @@ struct Preview {
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
 const Preview kPreviews[] = {
     {L"daily-time", &ShowDailyTime},
+    {L"groups-page", &ShowGroupsPage},
+    {L"group-props", &ShowGroupProps},
     {L"tuning-page", &ShowPage<CTuneDlg>},
 };
 
