@@ -58,6 +58,17 @@ std::wstring IdleText(GroupKind kind, DWORD data) {
   return kind == GroupKind::Minutes ? FormatText(L"%ld", static_cast<long>(data)) : FormatPackedTime(data);
 }
 
+// A name column as wide as the list's string width of `sample`, but no wider
+// than the list leaves beside `others` once its vertical scroll bar shows: a
+// horizontal scroll bar would only hide the last row. Longer names end in
+// "..." and show whole in the dialog.
+int FittingWidth(const ui::CListView& list, std::wstring_view sample, int others) {
+  RECT client{};
+  ::GetClientRect(list, &client);
+  const int room = client.right - ::GetSystemMetrics(SM_CXVSCROLL) - others;
+  return std::min(list.StringWidth(sample), room);
+}
+
 std::wstring JoinNames(const std::vector<std::wstring>& names) {
   std::wstring joined;
   for (const std::wstring& name : names) {
@@ -163,9 +174,11 @@ void CGroupsDlg::PrepareLists() {
     monitored.SetImageList(images.release(), LVSIL_SMALL);  // the list destroys it
   }
 
-  global.InsertColumn(kNameColumn, L"Global groups", global.StringWidth(L"The longest group name of all"));
-  monitored.InsertColumn(kNameColumn, L"Monitored groups", monitored.StringWidth(L"The longest group name yo"));
-  monitored.InsertColumn(kIdleValueColumn, L"Idle value", monitored.StringWidth(L"Idle value AM"));
+  const int idleWidth = monitored.StringWidth(L"Idle value AM");
+  global.InsertColumn(kNameColumn, L"Global groups", FittingWidth(global, L"The longest group name of all", 0));
+  monitored.InsertColumn(kNameColumn, L"Monitored groups",
+                         FittingWidth(monitored, L"The longest group name yo", idleWidth));
+  monitored.InsertColumn(kIdleValueColumn, L"Idle value", idleWidth);
 }
 
 std::wstring CGroupsDlg::ShowDomainController() {
