@@ -248,8 +248,7 @@ void CGroupsDlg::FillGlobalList(const std::wstring& domainController) {
         domainController.c_str(), kGroupsLevel, index, kGroupsPerCall, kPreferredBytes, &returned, &buffer);
     unique_netapi_buffer page(buffer);
     if (status != NERR_Success && status != ERROR_MORE_DATA) {
-      host().ReportError(window(), status,
-                         FormatText(L"NetQueryDisplayInformation listing the groups of %s", domainController.c_str()));
+      host().ReportError(window(), status, FormatText(L"NetQueryDisplayInformation on %s", domainController.c_str()));
       return;
     }
     const auto* groups = as<const NET_DISPLAY_GROUP>(page);
