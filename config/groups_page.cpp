@@ -146,9 +146,9 @@ void CGroupsDlg::MeasureValueNames() {
   LSTATUS status = ERROR_SUCCESS;
   ConfigKey groups = ConfigKey::Open(groupsKeyPath_, KEY_QUERY_VALUE, &status);
   if (!groups) {
-    // A target without a Groups subkey monitors no group; filling the list
-    // makes the subkey.
-    if (status != ERROR_FILE_NOT_FOUND) Message(CantOpen(groupsKeyPath_, kCantOpenOnTarget));
+    // Reported as the page has always reported it; filling the list then
+    // creates the subkey, so the page still opens with an empty list.
+    Message(CantOpen(groupsKeyPath_, kCantOpenOnTarget));
     return;
   }
   DWORD longest = 0;

@@ -112,6 +112,14 @@ class GroupsPageTest : public ConfigTest {
   }
 
   static std::wstring GroupsOf(const std::wstring& key) { return key + L"\\Groups"; }
+  // An installed machine, and a local copy fetched from one, has the subkey;
+  // without it the page says it cannot open it, then creates it.
+  static void MakeGroupsSubkey(const std::wstring& key) {
+    unique_hkey groups;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, GroupsOf(key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                groups.put(), nullptr),
+              ERROR_SUCCESS);
+  }
 
   // Every value of a Groups subkey with its data.
   std::map<std::wstring, DWORD> GroupValues(const std::wstring& key) const {
@@ -300,6 +308,7 @@ TEST_F(GroupsPageTest, ValuesWrittenByOthersAreListedAsTheyCome) {
 
 TEST_F(GroupsPageTest, FiveHundredGroupsAreListedPageByPageAndAddedInOneGo) {
   for (int i = 1; i <= 500; ++i) domain.AddGroup(FormatText(L"Group %03d", i));
+  MakeGroupsSubkey(MachineKey());
   auto sheet = Sheet<CGroupsDlg>(console, Target::Machine(kMachine));
   SheetSession admin;
   admin.Look([](const Controls& page) { EXPECT_EQ(GlobalGroups(page).size(), 500u); })
@@ -349,6 +358,7 @@ TEST_F(GroupsPageTest, SetupLooksForADomainControllerEachTimeAndSaysWhyThereIsNo
       {NERR_Success, L"", L"Using domain controller \\\\DC02"},
   };
   domain.AddGroups({L"Sales", L"Staff"});
+  MakeGroupsSubkey(versionKey);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
     if (c.error == NERR_Success) {
@@ -378,6 +388,7 @@ TEST_F(GroupsPageTest, SetupLooksForADomainControllerEachTimeAndSaysWhyThereIsNo
 
   // The console found no controller at start-up: it says nothing and asks nobody.
   config::ConsoleHost noController(consoleKey);
+  MakeGroupsSubkey(MachineKey());
   domain.dcQueries.clear();
   auto sheet = Sheet<CGroupsDlg>(noController, Target::Machine(kMachine));
   SheetSession admin;
