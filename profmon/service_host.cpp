@@ -24,17 +24,29 @@ DWORD gCheckPoint = 1;
 // Nothing signals it: the service main waits here until the process ends
 // after the stop sequence.
 unique_handle gServiceWaitEvent;
+unique_handle gMonitorThread;
 
 unsigned __stdcall MonitorThread(void*) {
   for (;;) {
-    GetRegParams();
+    RunMonitorCycle();
     ::Sleep(kCycleMilliseconds);
   }
 }
 
 }  // namespace
 
-const SERVICE_STATUS& CurrentServiceStatus() { return gStatus; }
+SERVICE_STATUS CurrentServiceStatus() { return gStatus; }
+
+void RunMonitorCycle() { GetRegParams(); }
+
+bool StartMonitorThread() {
+  gMonitorThread.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, MonitorThread, nullptr, 0, nullptr)));
+  return static_cast<bool>(gMonitorThread);
+}
+
+bool WaitForMonitorThread(DWORD timeoutMs) {
+  return !gMonitorThread || ::WaitForSingleObject(gMonitorThread.get(), timeoutMs) == WAIT_OBJECT_0;
+}
 
 BOOL ReportServiceStatus(DWORD currentState, DWORD exitCode, DWORD waitHint) {
   gStatus.dwControlsAccepted = currentState == SERVICE_START_PENDING ? 0 : SERVICE_ACCEPT_STOP;
@@ -51,7 +63,7 @@ BOOL ReportServiceStatus(DWORD currentState, DWORD exitCode, DWORD waitHint) {
 
 void ServiceInitialization() {
   Monitor().configKeyPath = FormatText(L"%s\\%s", kProductKey, kVersionName);
-  GetRegParams();
+  RunMonitorCycle();
 }
 
 void StopMonitor() {
@@ -73,10 +85,14 @@ void WINAPI MonitorControlHandler(DWORD control) {
   ReportServiceStatus(gStatus.dwCurrentState, 0, 0);
 }
 
-void AbortService(UINT exitCode, const std::wstring& text) {
+void StopAfterFailure(UINT /*exitCode*/, const std::wstring& text) {
   if (Log().IsOpen()) LogLine(text);
   ::MessageBoxW(nullptr, text.c_str(), kMonitorServiceName, MB_SERVICE_NOTIFICATION | MB_ICONEXCLAMATION);
   MonitorControlHandler(SERVICE_CONTROL_STOP);
+}
+
+void AbortService(UINT exitCode, const std::wstring& text) {
+  StopAfterFailure(exitCode, text);
   ::ExitProcess(exitCode);
 }
 
@@ -95,13 +111,11 @@ void WINAPI MonitorServiceMain(DWORD, LPWSTR*) {
     gServiceWaitEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (gServiceWaitEvent) {
       ReportServiceStatus(SERVICE_START_PENDING, 0, 1500);
-      unique_handle thread(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, MonitorThread, nullptr, 0, nullptr)));
-      if (!thread) {
+      if (!StartMonitorThread()) {
         gServiceWaitEvent.reset();
         LogLine(L"failed to create main service thread");
       } else {
         ReportServiceStatus(SERVICE_RUNNING, 0, 0);
-        thread.reset();
         ReportMonitorEvent(kEventMonitorStarted);
         ::WaitForSingleObject(gServiceWaitEvent.get(), INFINITE);
       }
