@@ -34,8 +34,9 @@ SERVICE_STATUS_HANDLE gStatusHandle = nullptr;
 DWORD gCheckPoint = 1;
 DWORD gExitCodeAtStop = NO_ERROR;  // ERROR_SERVICE_SPECIFIC_ERROR once AbortService runs
 
-// Nothing signals it: the service main waits here until the process ends
-// after the stop sequence.
+// The service main waits on it while the service runs; the stop sequence
+// signals it, so that no thread of the service still waits on it when the
+// process ends.
 unique_handle gServiceWaitEvent;
 // Set by the stop sequence; the monitor thread waits on it between cycles.
 unique_handle gMonitorStopEvent;
@@ -68,12 +69,6 @@ BOOL ReportLocked(DWORD currentState, DWORD exitCode, DWORD waitHint) {
   gStatus.dwWaitHint = waitHint;
   return ::SetServiceStatus(gStatusHandle, &gStatus);
 }
-
-// The service has stopped. Its main thread still waits, and the monitor
-// thread may still be inside a cycle the stop could not wait out. Ending the
-// process here ends those threads first; returning through the runtime's exit
-// would tear down what they use (the log, the monitor state) while they run.
-[[noreturn]] void EndServiceProcess() { ::ExitProcess(0); }
 
 }  // namespace
 
@@ -135,6 +130,7 @@ void StopMonitor() {
   SYSTEMTIME now;
   platform().clock->GetLocalTime(&now);
   Log().CloseForGood(now, text, Monitor().logging);
+  if (gServiceWaitEvent) ::SetEvent(gServiceWaitEvent.get());
   Locked locked(gStatusLock);
   ReportLocked(SERVICE_STOPPED, gExitCodeAtStop, 0);
 }
@@ -194,6 +190,7 @@ void WINAPI MonitorServiceMain(DWORD, LPWSTR*) {
         ReportServiceStatus(SERVICE_RUNNING, 0, 0);
         ReportMonitorEvent(kEventMonitorStarted);
         ::WaitForSingleObject(gServiceWaitEvent.get(), INFINITE);
+        return;  // the stop sequence reports STOPPED
       }
     }
   }
@@ -204,7 +201,13 @@ bool RunServiceDispatcher() {
   wchar_t name[ARRAYSIZE(kMonitorServiceName)];
   CopyText(name, ARRAYSIZE(name), kMonitorServiceName);
   SERVICE_TABLE_ENTRYW table[] = {{name, MonitorServiceMain}, {nullptr, nullptr}};
-  if (::StartServiceCtrlDispatcherW(table)) EndServiceProcess();
+  if (::StartServiceCtrlDispatcherW(table)) {
+    // A monitor thread still inside a cycle the stop could not wait out (a
+    // profile server that does not answer) ends with the process here, before
+    // the runtime's exit tears down what it uses: the log, the monitor state.
+    if (!WaitForMonitorThread(0)) ::ExitProcess(0);
+    return true;
+  }
   ReportMonitorEvent(kEventDispatcherFailed);
   return false;
 }

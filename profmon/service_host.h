@@ -25,7 +25,7 @@ bool StartMonitorThread();
 bool WaitForMonitorThread(DWORD timeoutMs);
 // The stop sequence: reports STOP_PENDING with a wait hint, tells the monitor
 // thread to stop and waits for it within that hint, logs the stop line,
-// closes the log and reports STOPPED.
+// closes the log, lets the service main return and reports STOPPED.
 void StopMonitor();
 // Logs `text`, reports it in an error event, shows it on the interactive
 // desktop, stops the service with `exitCode` as its service-specific exit
@@ -34,9 +34,10 @@ void StopMonitor();
 // All of AbortService but the end of the process.
 void StopAfterFailure(UINT exitCode, const std::wstring& text);
 
-// Runs the service control dispatcher and, once the service has stopped,
-// ends the process. When the dispatcher cannot start (profmon was run from a
-// console) reports that and returns false.
+// Runs the service control dispatcher until the service has stopped; a
+// monitor thread that is still running then ends with the process. When the
+// dispatcher cannot start (profmon was run from a console) reports that and
+// returns false.
 bool RunServiceDispatcher();
 
 // A copy of the status record as last reported (for diagnostics and tests).
