@@ -205,7 +205,14 @@ bool RunServiceDispatcher() {
     // A monitor thread still inside a cycle the stop could not wait out (a
     // profile server that does not answer) ends with the process here, before
     // the runtime's exit tears down what it uses: the log, the monitor state.
-    if (!WaitForMonitorThread(0)) ::ExitProcess(0);
+    // After an abort, the thread that aborted is ending the process with its
+    // exit code; this one ends it with the same.
+    UINT abortExitCode = 0;
+    {
+      Locked locked(gStatusLock);
+      if (gExitCodeAtStop == ERROR_SERVICE_SPECIFIC_ERROR) abortExitCode = gStatus.dwServiceSpecificExitCode;
+    }
+    if (abortExitCode != 0 || !WaitForMonitorThread(0)) ::ExitProcess(abortExitCode);
     return true;
   }
   ReportMonitorEvent(kEventDispatcherFailed);
