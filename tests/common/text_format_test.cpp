@@ -28,12 +28,6 @@ TEST(TextFormat, FixedBuffersAreCutAndTerminated) {
   EXPECT_STREQ(buffer, L"abc");
 }
 
-TEST(TextFormat, AProgramPathWithABlankIsQuotedForACommandLine) {
-  EXPECT_EQ(ProgramCommand(L"C:\\Program Files\\Lullan\\profmon.exe"), L"\"C:\\Program Files\\Lullan\\profmon.exe\"");
-  EXPECT_EQ(ProgramCommandA("C:\\Lullan\tTools\\quitsrv.exe"), "\"C:\\Lullan\tTools\\quitsrv.exe\"");
-  EXPECT_EQ(ProgramCommandA("C:\\Lullan\\quitsrv.exe"), "C:\\Lullan\\quitsrv.exe");
-}
-
 TEST(TextFormat, ConvertsBetweenCodePages) {
   EXPECT_EQ(Widen("LConfigMon"), L"LConfigMon");
   EXPECT_EQ(Narrow(L"Lullan Configuration Monitor"), "Lullan Configuration Monitor");

@@ -104,21 +104,6 @@ TEST_F(QuitsrvRegistrationTest, UnregServerRemovesTheClassProgIdsAndAppId) {
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kFCLogoffExKey, nullptr).value_or(L"(missing)"), L"kept");
 }
 
-TEST_F(QuitsrvRegistrationTest, FromAFolderWithABlankTheServerPathIsQuotedAndStillUnregisters) {
-  ScratchFolder folder(L"lul test");
-  const std::wstring server = folder.Copy(RecordingFile(L"quitsrv.exe"));
-  ASSERT_FALSE(server.empty());
-  ExpectQuietExit(RunAndAnswer(server, L"-RegServer"));
-  // COM runs the value as a command line, "-Embedding" appended.
-  EXPECT_EQ(ComparablePath(ReadString(HKEY_CLASSES_ROOT, std::wstring(kFCLogoffExKey) + L"\\LocalServer32", nullptr)
-                               .value_or(L"(missing)")),
-            ComparablePath(L"\"" + server + L"\""));
-
-  ExpectQuietExit(RunAndAnswer(server, L"-UnregServer"));
-  for (const wchar_t* tree : {kFCLogoffExKey, L"FenComOpc.Logoff", kFCLogoffExAppIdKey, kQuitsrvTypeLibKey})
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, tree)) << "HKCR\\" << tree;
-}
-
 TEST_F(QuitsrvRegistrationTest, StartedByHandItWarnsAndDoesNothingElse) {
   ChildRun run = RunAndAnswer(ProductFile(L"quitsrv.exe"), L"");  // the shipped program: it registers nothing here
   ASSERT_TRUE(run.finished) << Narrow(run.Describe());

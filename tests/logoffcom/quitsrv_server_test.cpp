@@ -12,6 +12,7 @@
 
 #include "built_files.h"
 #include "com_ptr.h"
+#include "component_registry.h"
 #include "handles.h"
 #include "planted_program.h"
 #include "quitsrv.h"
@@ -165,6 +166,10 @@ TEST_F(QuitsrvServerTest, RegisteredFromAFolderWithABlankTheServerItselfIsStarte
   ASSERT_TRUE(planted.planted());
   ChildRun registration = RunAndAnswer(server, L"-RegServer");
   ASSERT_TRUE(registration.finished && registration.exitCode == 0) << Narrow(registration.Describe());
+  // COM runs the value as a command line, "-Embedding" appended.
+  EXPECT_EQ(ComparablePath(ReadString(HKEY_CLASSES_ROOT, std::wstring(kFCLogoffExKey) + L"\\LocalServer32", nullptr)
+                               .value_or(L"(missing)")),
+            ComparablePath(L"\"" + server + L"\""));
 
   com_ptr<ILogoffEx> object;
   HRESULT created = Create(IID_ILogoffEx, object.put_void());
@@ -175,6 +180,11 @@ TEST_F(QuitsrvServerTest, RegisteredFromAFolderWithABlankTheServerItselfIsStarte
   object.reset();
   // The server runs from the folder, which goes when the test ends.
   EXPECT_TRUE(ServersEndWithin(10000));
+
+  ChildRun unregistration = RunAndAnswer(server, L"-UnregServer");
+  EXPECT_TRUE(unregistration.finished && unregistration.exitCode == 0) << Narrow(unregistration.Describe());
+  for (const wchar_t* tree : {kFCLogoffExKey, L"FenComOpc.Logoff", kFCLogoffExAppIdKey, kQuitsrvTypeLibKey})
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, tree)) << "HKCR\\" << tree;
 }
 
 }  // namespace
