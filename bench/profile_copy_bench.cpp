@@ -114,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
 
   Sample first = Measure();
   std::printf("%8s %10s %14s\n", "cycle", "handles", "private bytes");
-  std::printf("%8d %10lu %14zu\n", 0, first.handles, first.privateBytes);
+  std::printf("%8d %10lu %14llu\n", 0, first.handles, static_cast<unsigned long long>(first.privateBytes));
   Sample worst = first;
   // The fake server remembers every name asked for; forget them each cycle so
   // that only the monitor's own memory is measured.
@@ -127,7 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     machines.requests.shrink_to_fit();
     if (i % (cycles / 10 > 0 ? cycles / 10 : 1) == 0) {
       Sample s = Measure();
-      std::printf("%8d %10lu %14zu\n", i, s.handles, s.privateBytes);
+      std::printf("%8d %10lu %14llu\n", i, s.handles, static_cast<unsigned long long>(s.privateBytes));
       if (s.handles > worst.handles) worst.handles = s.handles;
       if (s.privateBytes > worst.privateBytes) worst.privateBytes = s.privateBytes;
     }

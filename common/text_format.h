@@ -14,12 +14,14 @@ namespace lullan {
 // Formats into a string that grows as needed (bounded by STRSAFE_MAX_CCH).
 std::wstring FormatText(const wchar_t* format, ...);
 std::wstring FormatTextV(const wchar_t* format, va_list args);
-std::string FormatTextA(const char* format, ...);
+// The narrow forms are checked by the compiler against the Microsoft C
+// runtime's rules, which are the ones StringCchVPrintfA applies.
+std::string FormatTextA(const char* format, ...) __attribute__((format(ms_printf, 1, 2)));
 
 // Formats into a fixed buffer of `capacity` characters, truncating; the
 // buffer is always terminated. Returns false when the text was cut.
 bool FormatInto(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
-bool FormatIntoA(char* buffer, size_t capacity, const char* format, ...);
+bool FormatIntoA(char* buffer, size_t capacity, const char* format, ...) __attribute__((format(ms_printf, 3, 4)));
 
 // Copies with truncation; the destination is always terminated.
 bool CopyText(wchar_t* buffer, size_t capacity, std::wstring_view text);

@@ -18,7 +18,7 @@ std::wstring LastErrorText() {
   // The text must fit 256 characters with its line end and the 14 of " (0x...)".
   std::wstring text = SystemErrorText(error);
   if (text.empty() || text.size() + 2 + 14 > 256) return std::wstring();
-  return FormatText(L"%s (0x%x)", text.c_str(), error);
+  return FormatText(L"%s (0x%lx)", text.c_str(), error);
 }
 
 void InstallMonitorService(const std::wstring& account, const std::wstring& password) {

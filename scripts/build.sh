@@ -11,15 +11,14 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 configure() {  # <arch> <build-dir> [cmake args...]
   local arch="$1" dir="$2"
   shift 2
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" "$@" >/dev/null
 }
 
 configure i686 "$root/build/i686" -DLULLAN_BUILD_TESTS=OFF -DLULLAN_DIST_DIR="$root/dist"
 cmake --build "$root/build/i686"
-cmake --build "$root/build/i686" --target dist
 
-configure x86_64 "$root/build/x86_64" -DLULLAN_BUILD_TESTS=OFF
+configure x86_64 "$root/build/x86_64" -DLULLAN_BUILD_TESTS=OFF -DLULLAN_DIST_DIR="$root/build/x86_64/dist"
 cmake --build "$root/build/x86_64"
 
 echo "dist/ holds the installable product:"

@@ -87,6 +87,7 @@ LRESULT CALLBACK DialogAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void DialogAnswerer::OnActivate(HWND window) {
+  if (leaveAlone_ && leaveAlone_(window)) return;
   // A dialog is activated again when focus returns to it (after a box it
   // raised closes); only its first activation is an appearance.
   for (HWND known : answered_) {

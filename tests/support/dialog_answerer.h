@@ -44,6 +44,9 @@ class DialogAnswerer {
   // The next dialog is handed to `action`, which fills it in and presses a
   // button itself (PressButton below).
   DialogAnswerer& Answer(Action action);
+  // Dialogs for which `isDriven` answers true are neither answered nor
+  // recorded: a session (dialog_session.h) drives them itself.
+  void LeaveAlone(std::function<bool(HWND)> isDriven) { leaveAlone_ = std::move(isDriven); }
 
   const std::vector<SeenDialog>& seen() const { return seen_; }
   size_t pending() const { return script_.size(); }  // scripted answers not used yet
@@ -69,6 +72,7 @@ class DialogAnswerer {
   std::deque<Step> script_;
   std::vector<SeenDialog> seen_;
   std::vector<HWND> answered_;
+  std::function<bool(HWND)> leaveAlone_;
 };
 
 }  // namespace lullan::test

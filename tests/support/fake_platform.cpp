@@ -1,7 +1,6 @@
 #include "fake_platform.h"
 
-#include <algorithm>
-#include <cwctype>
+#include "machine_names.h"
 
 namespace lullan::test {
 
@@ -47,30 +46,27 @@ std::vector<DWORD> RecordingEventLog::Ids() const {
   return ids;
 }
 
-std::wstring FakeRemoteRegistry::Normalize(const std::wstring& name) {
-  std::wstring plain = name.rfind(L"\\\\", 0) == 0 ? name.substr(2) : name;
-  std::transform(plain.begin(), plain.end(), plain.begin(), [](wchar_t c) { return std::towupper(c); });
-  return plain;
-}
-
 HKEY FakeRemoteRegistry::AddMachine(const std::wstring& name) {
-  auto& machine = machines_[Normalize(name)];
-  if (!machine) machine = std::make_unique<ScratchKey>(L"machine-" + Normalize(name));
+  std::lock_guard guard(lock_);
+  auto& machine = machines_[MachineKey(name)];
+  if (!machine) machine = std::make_unique<ScratchKey>(L"machine-" + MachineKey(name));
   return machine->get();
 }
 
 void FakeRemoteRegistry::FailMachine(const std::wstring& name, LSTATUS error) {
+  std::lock_guard guard(lock_);
   if (error == ERROR_SUCCESS) {
-    failures_.erase(Normalize(name));
+    failures_.erase(MachineKey(name));
   } else {
-    failures_[Normalize(name)] = error;
+    failures_[MachineKey(name)] = error;
   }
 }
 
 LSTATUS FakeRemoteRegistry::ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) {
-  requests.push_back(machineName ? machineName : L"");
+  std::lock_guard guard(lock_);
+  requests.push_back(Recorded(machineName));
   if (hive != HKEY_LOCAL_MACHINE) return ERROR_INVALID_PARAMETER;
-  std::wstring name = Normalize(machineName ? machineName : L"");
+  const std::wstring name = MachineKey(machineName);
   if (auto failure = failures_.find(name); failure != failures_.end()) return failure->second;
   auto machine = machines_.find(name);
   if (machine == machines_.end()) return ERROR_BAD_NETPATH;

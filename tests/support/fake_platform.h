@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,9 @@ class RecordingEventLog final : public EventLog {
 // Other machines' HKEY_LOCAL_MACHINE, each a scratch subtree of this prefix's
 // registry, so the code under test does real registry work on them.
 // Machine names match as RegConnectRegistryW matches them: with or without the
-// leading "\\", in any case.
+// leading "\\", in any case. Connections may come from several threads at
+// once (the console's scan workers and its buttons); read `requests` once
+// they are done.
 class FakeRemoteRegistry final : public RemoteRegistry {
  public:
   // Adds a machine and returns its HKEY_LOCAL_MACHINE for the test to fill.
@@ -95,8 +98,8 @@ class FakeRemoteRegistry final : public RemoteRegistry {
   std::vector<std::wstring> requests;  // machine names as the code asked for them
 
  private:
-  static std::wstring Normalize(const std::wstring& name);
-  std::map<std::wstring, std::unique_ptr<ScratchKey>> machines_;
+  std::mutex lock_;
+  std::map<std::wstring, std::unique_ptr<ScratchKey>> machines_;  // by MachineKey
   std::map<std::wstring, LSTATUS> failures_;
 };
 

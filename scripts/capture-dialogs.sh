@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Pictures of the configuration pages and dialogs for docs/dialogs, as an
+# administrator sees them:
+#   scripts/capture-dialogs.sh <build-dir> [name...]     (default: every name)
+# Each name is a row of tests/config/config_preview.cpp. The pictures are
+# taken under Xvfb in a prefix of their own with a real graphics driver
+# (<build-dir>/shotprefix), inside a Wine virtual desktop, which draws the
+# title bars; Wine's Marlett font draws the caption buttons.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+build="$(cd "$1" && pwd)"
+shift
+names=("$@")
+[ ${#names[@]} -gt 0 ] || names=(tuning-page)
+
+source "$here/wine-env.sh"
+lullan_wine_env "$build"
+export WINEPREFIX="$build/shotprefix"
+out="$root/docs/dialogs"
+mkdir -p "$out"
+
+if [ ! -f "$WINEPREFIX/.lullan-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  "$LULLAN_WINE" wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  touch "$WINEPREFIX/.lullan-ready"
+fi
+
+# Xvfb picks a free display number and writes it into the file.
+number="$build/capture-display"
+rm -f "$number"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+xvfb=$!
+cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
+trap cleanup EXIT
+for _ in $(seq 1 100); do [ -s "$number" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$number")"
+
+for name in "${names[@]}"; do
+  geometry="$build/capture-$name.geometry"
+  rm -f "$geometry"
+  "$LULLAN_WINE" explorer /desktop=shot,800x600 "$build/bin/config_preview.exe" "$name" \
+    "$("$LULLAN_WINE" winepath -w "$geometry" 2>/dev/null)" >/dev/null 2>&1 &
+  for _ in $(seq 1 300); do [ -s "$geometry" ] && break; sleep 0.1; done
+  [ -s "$geometry" ] || { echo "capture-dialogs: $name did not come up" >&2; exit 1; }
+  sleep 1  # let it paint
+  import -window root -crop "$(cat "$geometry")" +repage "$out/$name.png"
+  echo "capture-dialogs: $out/$name.png ($(cat "$geometry"))"
+  wineserver -w
+done
