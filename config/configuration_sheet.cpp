@@ -1,5 +1,7 @@
 #include "configuration_sheet.h"
 
+#include "general_page.h"
+#include "profile_page.h"
 #include "prop_sht.h"
 #include "tuning_page.h"
 
@@ -8,8 +10,9 @@ namespace lullan::config {
 INT_PTR ShowConfigurationSheet(HWND owner, ConfigHost& host, const Target& target, const std::wstring& caption,
                                SheetPages pages) {
   CPropSht sheet(host, target, caption);
+  sheet.Add<CGeneralDlg>();
   sheet.Add<CTuneDlg>();
-  (void)pages;
+  if (pages == SheetPages::Machine) sheet.Add<CServerDlg>();
   return sheet.DoModal(owner);
 }
 

@@ -14,7 +14,10 @@
 
 #include "config_host.h"
 #include "daily_time_dlg.h"
+#include "general_page.h"
 #include "message_box.h"
+#include "profile_page.h"
+#include "profile_warning_dlg.h"
 #include "prop_sht.h"
 #include "text_format.h"
 #include "tuning_page.h"
@@ -41,6 +44,13 @@ INT_PTR ShowDailyTime(ConfigHost& host) {
   return dialog.DoModal(nullptr);
 }
 
+// The console's warning with the longest names a machine (15 characters) and
+// a profile (63) can have.
+INT_PTR ShowProfileWarning(ConfigHost&) {
+  CProfileWarningDlg dialog(L"WS-ACCOUNTS-017", L"Accounting-Department-Second-Floor-Workstations-Late-Shift-2026");
+  return dialog.DoModal(nullptr);
+}
+
 struct Preview {
   const wchar_t* name;
   INT_PTR (*show)(ConfigHost& host);
@@ -48,8 +58,9 @@ struct Preview {
 
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
 const Preview kPreviews[] = {
-    {L"daily-time", &ShowDailyTime},
-    {L"tuning-page", &ShowPage<CTuneDlg>},
+    {L"general-page", &ShowPage<CGeneralDlg>}, {L"daily-time", &ShowDailyTime},
+    {L"tuning-page", &ShowPage<CTuneDlg>},     {L"profile-page", &ShowPage<CServerDlg>},
+    {L"profile-warning", &ShowProfileWarning},
 };
 
 std::wstring gGeometryFile;
