@@ -16,10 +16,13 @@
 #include "config_key.h"
 #include "daily_time_dlg.h"
 #include "fake_platform.h"
+#include "general_page.h"
 #include "group_props_dlg.h"
 #include "groups_page.h"
 #include "message_box.h"
 #include "packed_time.h"
+#include "profile_page.h"
+#include "profile_warning_dlg.h"
 #include "prop_sht.h"
 #include "scripted_domain.h"
 #include "text_format.h"
@@ -72,6 +75,13 @@ INT_PTR ShowGroupProps(ConfigHost& host) {
   return dialog.DoModal(nullptr);
 }
 
+// The console's warning with the longest names a machine (15 characters) and
+// a profile (63) can have.
+INT_PTR ShowProfileWarning(ConfigHost&) {
+  CProfileWarningDlg dialog(L"WS-ACCOUNTS-017", L"Accounting-Department-Second-Floor-Workstations-Late-Shift-2026");
+  return dialog.DoModal(nullptr);
+}
+
 struct Preview {
   const wchar_t* name;
   INT_PTR (*show)(ConfigHost& host);
@@ -79,10 +89,13 @@ struct Preview {
 
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
 const Preview kPreviews[] = {
+    {L"general-page", &ShowPage<CGeneralDlg>},
     {L"daily-time", &ShowDailyTime},
     {L"groups-page", &ShowGroupsPage},
     {L"group-props", &ShowGroupProps},
     {L"tuning-page", &ShowPage<CTuneDlg>},
+    {L"profile-page", &ShowPage<CServerDlg>},
+    {L"profile-warning", &ShowProfileWarning},
 };
 
 std::wstring gGeometryFile;
