@@ -1,5 +1,6 @@
 #include "configuration_sheet.h"
 
+#include "notification_page.h"
 #include "prop_sht.h"
 #include "tuning_page.h"
 
@@ -9,6 +10,7 @@ INT_PTR ShowConfigurationSheet(HWND owner, ConfigHost& host, const Target& targe
                                SheetPages pages) {
   CPropSht sheet(host, target, caption);
   sheet.Add<CTuneDlg>();
+  sheet.Add<CNotifyDlg>();
   (void)pages;
   return sheet.DoModal(owner);
 }

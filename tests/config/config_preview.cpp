@@ -14,6 +14,7 @@
 
 #include "config_host.h"
 #include "message_box.h"
+#include "notification_page.h"
 #include "prop_sht.h"
 #include "text_format.h"
 #include "tuning_page.h"
@@ -43,6 +44,7 @@ struct Preview {
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
 const Preview kPreviews[] = {
     {L"tuning-page", &ShowPage<CTuneDlg>},
+    {L"notification-page", &ShowPage<CNotifyDlg>},
 };
 
 std::wstring gGeometryFile;
