@@ -228,8 +228,9 @@ bool CNotifyDlg::TakeWavFile() {
   // A path read or chosen is taken as it stands: the workstation a
   // configuration is for may have files this machine lacks.
   if (text == wavFile_) return true;
-  if (!text.empty() && !FileExists(text))
+  if (!text.empty() && !FileExists(text)) {
     return Refuse(IDC_NOTIFY_WAV_FILE, FormatText(kCantFindFileFormat, text.c_str()));
+  }
   ShowWavFile(std::move(text));
   return true;
 }
