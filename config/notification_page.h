@@ -6,9 +6,10 @@
 // and again when the page is left or confirmed with the focus still in one.
 // A refused entry brings a message box and puts the user back into the edit
 // with its text selected. The check runs once the focus has settled (it is
-// posted), and not at all when the focus went to Cancel or out of the sheet,
-// so Cancel always closes the sheet, a box never provokes a second one, and
-// two refused edits never pass the focus back and forth.
+// posted), and not at all when the focus went to Cancel, out of the sheet or
+// (from the WAV path) to "...", so Cancel always closes the sheet, a box
+// never provokes a second one, and two refused edits never pass the focus
+// back and forth.
 #pragma once
 
 #include <windows.h>
