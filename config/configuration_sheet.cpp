@@ -2,6 +2,7 @@
 
 #include "general_page.h"
 #include "groups_page.h"
+#include "notification_page.h"
 #include "profile_page.h"
 #include "prop_sht.h"
 #include "tuning_page.h"
@@ -14,6 +15,7 @@ INT_PTR ShowConfigurationSheet(HWND owner, ConfigHost& host, const Target& targe
   sheet.Add<CGeneralDlg>();
   sheet.Add<CGroupsDlg>();
   sheet.Add<CTuneDlg>();
+  sheet.Add<CNotifyDlg>();
   if (pages == SheetPages::Machine) sheet.Add<CServerDlg>();
   return sheet.DoModal(owner);
 }

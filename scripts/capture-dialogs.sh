@@ -12,7 +12,7 @@ root="$(cd "$here/.." && pwd)"
 build="$(cd "$1" && pwd)"
 shift
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(daily-time groups-page group-props tuning-page)
+[ ${#names[@]} -gt 0 ] || names=(general-page daily-time groups-page group-props tuning-page notification-page profile-page profile-warning)
 
 source "$here/wine-env.sh"
 lullan_wine_env "$build"

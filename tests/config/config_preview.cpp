@@ -20,6 +20,7 @@
 #include "group_props_dlg.h"
 #include "groups_page.h"
 #include "message_box.h"
+#include "notification_page.h"
 #include "packed_time.h"
 #include "profile_page.h"
 #include "profile_warning_dlg.h"
@@ -94,6 +95,7 @@ const Preview kPreviews[] = {
     {L"groups-page", &ShowGroupsPage},
     {L"group-props", &ShowGroupProps},
     {L"tuning-page", &ShowPage<CTuneDlg>},
+    {L"notification-page", &ShowPage<CNotifyDlg>},
     {L"profile-page", &ShowPage<CServerDlg>},
     {L"profile-warning", &ShowProfileWarning},
 };
