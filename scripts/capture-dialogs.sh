@@ -14,7 +14,7 @@ build="$(cd "$1" && pwd)"
 shift
 names=("$@")
 preview="${LULLAN_PREVIEW:-config_preview.exe}"
-[ ${#names[@]} -gt 0 ] || names=(tuning-page)
+[ ${#names[@]} -gt 0 ] || names=(general-page daily-time groups-page group-props tuning-page notification-page profile-page profile-warning)
 
 source "$here/wine-env.sh"
 lullan_wine_env "$build"
