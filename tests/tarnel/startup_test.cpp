@@ -5,6 +5,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+
 #include "console_fixture.h"
 #include "console_settings.h"
 #include "text_format.h"
@@ -101,6 +105,37 @@ TEST_F(StartupTest, TheMainDialogShowsItsControlsColumnsImagesAndStatusBar) {
   EXPECT_EQ(about.caption, L"About tarnel");
   ASSERT_EQ(about.texts.size(), 3u) << "the icon, and two lines: " << admin.Describe();
   EXPECT_EQ(about.texts[1], L"Lullan Server Control Panel 1.0 SR2");
+}
+
+BOOL CALLBACK CollectIcon(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR icons) {
+  reinterpret_cast<std::vector<ULONG_PTR>*>(icons)->push_back(reinterpret_cast<ULONG_PTR>(name));
+  return TRUE;
+}
+
+// The console links the configuration pages' resources with its own; an
+// image numbered alike in both would show one icon's picture for another's.
+TEST(ConsoleResourcesTest, EveryIconHasImagesOfItsOwn) {
+  std::vector<ULONG_PTR> icons;
+  ::EnumResourceNamesW(nullptr, RT_GROUP_ICON, &CollectIcon, reinterpret_cast<LONG_PTR>(&icons));
+  std::map<WORD, ULONG_PTR> owners;  // image id -> the icon showing it
+  for (ULONG_PTR icon : icons) {
+    ASSERT_TRUE(IS_INTRESOURCE(icon)) << "every icon of the suite has a number";
+    HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+    const BYTE* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, found)));
+    WORD count = 0;
+    std::memcpy(&count, directory + 4, sizeof count);
+    for (WORD i = 0; i < count; ++i) {
+      WORD image = 0;
+      std::memcpy(&image, directory + 6 + 14 * i + 12, sizeof image);  // the entry's image id
+      EXPECT_NE(::FindResourceW(nullptr, MAKEINTRESOURCEW(image), RT_ICON), nullptr) << "icon " << icon;
+      auto [first, added] = owners.emplace(image, icon);
+      EXPECT_TRUE(added) << "image " << image << " is shown by icons " << first->second << " and " << icon;
+    }
+  }
+  for (ULONG_PTR icon : {IDI_TARNEL, IDI_SERVICE_PRESENT, IDI_SERVICE_RUNNING, IDI_SERVICE_UNKNOWN}) {
+    EXPECT_EQ(std::count_if(owners.begin(), owners.end(), [icon](const auto& o) { return o.second == icon; }), 2)
+        << "icon " << icon << ": 16x16 and 32x32";
+  }
 }
 
 TEST_F(StartupTest, EnterClosesTheDialogAsOKAndEscAsExit) {
