@@ -88,7 +88,7 @@ int CServerPanelDlg::ScanNetwork() {
   return static_cast<int>(read);
 }
 
-bool CServerPanelDlg::ListComputers(const SERVER_INFO_101* entries, DWORD count) {
+void CServerPanelDlg::ListComputers(const SERVER_INFO_101* entries, DWORD count) {
   int position = list_.ItemCount();
   for (DWORD i = 0; i < count; ++i) {
     const SERVER_INFO_101& entry = entries[i];
@@ -98,15 +98,14 @@ bool CServerPanelDlg::ListComputers(const SERVER_INFO_101* entries, DWORD count)
     if (state_->records.FindComputer(name)) continue;  // the browse list may name a computer twice
     CComputerInfo& record = state_->records.AddComputer(name);
     int row = list_.InsertComputer(position, record);
-    if (row < 0) {
+    if (row < 0) {  // the list is full: what is listed is scanned
       state_->records.Remove(record);
-      return false;
+      return;
     }
     record.osText = OsLabel(entry.sv101_type, entry.sv101_version_major, entry.sv101_version_minor);
     list_.SetSubItem(row, kOsColumn, record.osText.str());
     ++position;
   }
-  return true;
 }
 
 void CServerPanelDlg::OnRefresh() {

@@ -65,7 +65,7 @@ class CServerPanelDlg : public ui::CDialog {
   // The scan (scan_network.cpp): the enumeration on this thread, then the
   // scan threads, whose reports this thread takes in turn.
   int ScanNetwork();
-  bool ListComputers(const SERVER_INFO_101* entries, DWORD count);
+  void ListComputers(const SERVER_INFO_101* entries, DWORD count);
   void OnRefresh();
   void TakeScanReports();
   void Apply(const ServiceAnswered& answer);
