@@ -2,8 +2,8 @@
 
 #include "console_state.h"
 #include "handles.h"
-#include "platform.h"
 #include "product.h"
+#include "registry_keys.h"
 #include "registry_values.h"
 #include "text_format.h"
 
@@ -14,21 +14,6 @@ namespace {
 constexpr wchar_t kWinlogonKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 // A registry key's name has at most 255 characters.
 constexpr DWORD kKeyNameChars = 256;
-
-// Keys are owned only once the call has succeeded: a failed call's output is no key.
-unique_hkey OpenKey(HKEY parent, const std::wstring& path, REGSAM access) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(parent, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return unique_hkey();
-  return unique_hkey(key);
-}
-
-unique_hkey ConnectRegistry(const std::wstring& computer) {
-  HKEY root = nullptr;
-  std::wstring machine = L"\\\\" + computer;
-  if (platform().remoteRegistry->ConnectRegistry(machine.c_str(), HKEY_LOCAL_MACHINE, &root) != ERROR_SUCCESS)
-    return unique_hkey();
-  return unique_hkey(root);
-}
 
 }  // namespace
 
