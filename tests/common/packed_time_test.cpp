@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
+#include "text_format.h"
+
 namespace lullan {
 namespace {
 
@@ -36,6 +40,48 @@ TEST(PackedTime, EveryShownTimeScansToItself) {
       DWORD packed = PackTime(hour, minute);
       EXPECT_EQ(ScanPackedTime(FormatPackedTime(packed).c_str()), packed) << FormatPackedTime(packed).c_str();
     }
+  }
+}
+
+// What "%u:%u %c" gives the runtime's scanner, with the same rules for the
+// letter: the scanner ScanPackedTime stands in for.
+DWORD ScannedByTheRuntime(const wchar_t* text) {
+  unsigned hour = 0;
+  unsigned minute = 0;
+  wchar_t letter = L'\0';
+  std::swscanf(text, L"%u:%u %lc", &hour, &minute, &letter);
+  if (letter == L'P') {
+    if (hour < 12) hour += 12;
+  } else if (hour == 12) {
+    hour = 0;
+  }
+  return PackTime(hour, minute);
+}
+
+TEST(PackedTime, OddTextScansAsTheRuntimesScannerReadsIt) {
+  for (const wchar_t* text : {L"7:05 PM",
+                              L"07:5P",
+                              L"\t12:30\tPM",
+                              L"12:00 pm",
+                              L" 7 :05 PM",
+                              L"7: 05 PM",
+                              L"+7:05 PM",
+                              L"-1:05 PM",
+                              L"7:-5 PM",
+                              L"x7:05 PM",
+                              L"7:05",
+                              L"7:",
+                              L"7",
+                              L"+:05 PM",
+                              L"7:+ PM",
+                              L"99999:99 PM",
+                              L"4294967297:00 PM",
+                              L"-4294967297:00 PM",
+                              L"4294967295:00 PM",
+                              L"7:05 \n P",
+                              L"12:30 \x00e9",
+                              L"  "}) {
+    EXPECT_EQ(ScanPackedTime(text), ScannedByTheRuntime(text)) << Narrow(text);
   }
 }
 
