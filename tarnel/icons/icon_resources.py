@@ -2,7 +2,7 @@
 """Turns .ico files into icon resources whose images have identifiers of
 their own, for the build:
 
-    icon_resources.py <output folder> <first image id> NAME=file.ico ...
+    icon_resources.py <output folder> <first image id> NAME=file.ico[@size] ...
 
 Writes <output folder>/icons.rc, which a resource script includes after the
 header that defines each NAME, and beside it each icon's images and its
@@ -11,6 +11,10 @@ resource script; a program that links the resources of two scripts (the
 console links the configuration pages' as well) would then hold two images
 of one number, and one of its icons would show the other's picture. Here the
 images are numbered from <first image id> on.
+
+"@size" keeps only the images of that width: the list's state icons are
+shown 16 pixels wide and nowhere else, and their larger images would only
+add to the program's size.
 """
 import os
 import struct
@@ -38,8 +42,11 @@ def main():
     lines = ["// Made by tarnel/icons/icon_resources.py; do not edit."]
     for argument in sys.argv[3:]:
         name, path = argument.split("=", 1)
+        path, _, width = path.partition("@")
         with open(path, "rb") as source:
             images = split(source.read())
+        if width:
+            images = [image for image in images if image[0][0] == int(width)]
         base = os.path.splitext(os.path.basename(path))[0]
         directory = struct.pack("<HHH", 0, 1, len(images))
         for index, ((width, height, colours, planes, bits, size), data) in enumerate(images):
