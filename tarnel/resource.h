@@ -11,6 +11,8 @@
 // Dialog templates.
 #define IDD_ABOUTBOX 100
 #define IDD_SERVER_PANEL 102  // CServerPanelDlg, the main dialog
+#define IDD_SHARED_PROFILES 136  // CSharedProfilesDlg
+#define IDD_NEW_PROFILE 137      // CNewProfileDlg
 
 // Strings.
 #define IDS_ABOUTBOX 101  // "&About tarnel...", the system menu's item
@@ -37,6 +39,13 @@
 #define IDC_SHARED_PROFILES 1008
 #define IDC_ASSIGN_PROFILE 1012
 // Exit is IDCANCEL (2), so that Esc exits.
+
+// The shared profiles dialog (Edit is IDOK, Close or Assign is IDCANCEL)
+// and the new profile's name.
+#define IDC_PROFILE_LIST 1009
+#define IDC_ADD_PROFILE 1010
+#define IDC_DELETE_PROFILE 1011
+#define IDC_NEW_PROFILE_NAME 1011
 
 // The About box's texts.
 #define IDC_ABOUT_PRODUCT 1050

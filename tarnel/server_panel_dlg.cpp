@@ -138,6 +138,12 @@ bool CServerPanelDlg::OnButtonClicked(unsigned id, HWND button) {
     case IDC_REFRESH:
       OnRefresh();
       return true;
+    case IDC_SHARED_PROFILES:
+      ManageSharedProfiles();
+      return true;
+    case IDC_ASSIGN_PROFILE:
+      AssignProfile();
+      return true;
     default:
       // Enter is OK: it closes the dialog, and the program ends.
       return CDialog::OnButtonClicked(id, button);

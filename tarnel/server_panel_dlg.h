@@ -88,6 +88,11 @@ class CServerPanelDlg : public ui::CDialog {
   // After a successful call: the user who was logged on becomes the previous one.
   void EndedSession(const std::wstring& name);
 
+  // The shared profiles dialog (shared_profiles_dlg.cpp), and the assignment
+  // of a profile to the selected computers (profile_assignment.cpp).
+  void ManageSharedProfiles();
+  void AssignProfile();
+
   CServerPanelApp& app_;  // what start-up found, for the operations that need it
   std::shared_ptr<ConsoleState> state_;
   CMachineList list_;
