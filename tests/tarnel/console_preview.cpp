@@ -1,8 +1,12 @@
-// Shows the console's main dialog on a scanned domain (tarnel-console), or
-// its About box (tarnel-about), as an administrator sees them, for the
-// pictures in docs/ (scripts/capture-dialogs.sh):
+// Shows the console's main dialog on a scanned domain (tarnel-console), its
+// About box (tarnel-about), the shared profiles dialog (tarnel-shared-profiles,
+// and as the chooser of "Assign Profile", tarnel-assign-profile) and the name
+// of a new profile (tarnel-new-profile), as an administrator sees them, for
+// the pictures in docs/ (scripts/capture-dialogs.sh):
 //
 //   LULLAN_PREVIEW=console_preview.exe scripts/capture-dialogs.sh <build-dir> tarnel-console tarnel-about
+//   LULLAN_PREVIEW=console_preview.exe scripts/capture-dialogs.sh <build-dir> tarnel-shared-profiles
+//       (and tarnel-assign-profile, tarnel-new-profile)
 //
 // The domain is made of the test fakes: a browse list of workstations and
 // servers, their service managers and registries. Once the scan has ended,
@@ -17,13 +21,17 @@
 #include <string>
 
 #include "about_dlg.h"
+#include "config_host.h"
 #include "fake_platform.h"
 #include "message_box.h"
+#include "new_profile_dlg.h"
 #include "resource.h"
 #include "scripted_domain.h"
 #include "scripted_service_manager.h"
 #include "server_panel_app.h"
 #include "server_panel_dlg.h"
+#include "shared_profiles_dlg.h"
+#include "text_format.h"
 
 namespace {
 
@@ -82,6 +90,14 @@ void Build(ScriptedDomain& domain, ScriptedServiceManager& services, FakeRemoteR
   }
 }
 
+// The profiles of the sample profile server.
+void AddProfiles() {
+  DeleteTree(HKEY_LOCAL_MACHINE, kPreviewConsoleKey);
+  for (const wchar_t* profile : {L"stdLogoff", L"stdShutdown", L"stdReboot", L"Lab evenings", L"Front desk"}) {
+    WriteDword(HKEY_LOCAL_MACHINE, FormatText(L"%s\\Profiles\\%s\\Groups", kPreviewConsoleKey, profile), L"Staff", 1);
+  }
+}
+
 std::wstring gGeometryFile;
 ui::CDialog* gShown = nullptr;  // the dialog in the picture
 int gTicks = 0;
@@ -89,6 +105,14 @@ int gTicks = 0;
 // Once the scan has ended: a row selected, as an administrator about to log
 // its user off, the window in the corner, its size told.
 void Place(HWND dialog) {
+  if (HWND profiles = ::GetDlgItem(dialog, IDC_PROFILE_LIST)) {
+    ::SendMessageW(profiles, LB_SETCURSEL, 1, 0);
+    ::SetFocus(profiles);
+  }
+  if (HWND name = ::GetDlgItem(dialog, IDC_NEW_PROFILE_NAME); name && !::GetDlgItem(dialog, IDC_PROFILE_LIST)) {
+    ::SetWindowTextW(name, L"Evening classes");
+    ::SendMessageW(name, EM_SETSEL, 0, -1);
+  }
   if (HWND list = ::GetDlgItem(dialog, IDC_MACHINES)) {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -124,8 +148,12 @@ INT_PTR Show(ui::CDialog& dialog) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring name = argc < 3 ? L"" : argv[1];
-  if (name != L"tarnel-console" && name != L"tarnel-about") {
-    std::fputs("usage: console_preview tarnel-console|tarnel-about <geometry file>\n", stderr);
+  if (name != L"tarnel-console" && name != L"tarnel-about" && name != L"tarnel-shared-profiles" &&
+      name != L"tarnel-assign-profile" && name != L"tarnel-new-profile") {
+    std::fputs(
+        "usage: console_preview tarnel-console|tarnel-about|tarnel-shared-profiles|tarnel-assign-profile|"
+        "tarnel-new-profile <geometry file>\n",
+        stderr);
     return 2;
   }
   gGeometryFile = argv[2];
@@ -133,6 +161,18 @@ int wmain(int argc, wchar_t** argv) {
   if (name == L"tarnel-about") {
     tarnel::CAboutDlg about;
     return Show(about) < 0 ? 1 : 0;
+  }
+  if (name == L"tarnel-new-profile") {
+    tarnel::CNewProfileDlg ask;
+    return Show(ask) < 0 ? 1 : 0;
+  }
+  if (name == L"tarnel-shared-profiles" || name == L"tarnel-assign-profile") {
+    AddProfiles();
+    config::ConsoleHost host(kPreviewConsoleKey);
+    tarnel::CSharedProfilesDlg profiles(host, name == L"tarnel-assign-profile"
+                                                  ? tarnel::CSharedProfilesDlg::Mode::Assign
+                                                  : tarnel::CSharedProfilesDlg::Mode::Manage);
+    return Show(profiles) < 0 ? 1 : 0;
   }
   ScriptedDomain domain;
   ScriptedServiceManager services;
