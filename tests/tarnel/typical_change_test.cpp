@@ -1,6 +1,7 @@
 // One typical change, end to end: the administrator edits the shared profile
-// "stdLogoff" on the profile server, assigns it to a workstation, and the
-// workstation's configuration monitor pulls it within four cycles.
+// "stdLogoff" on the profile server in its sheet (four pages), assigns it to
+// a workstation, and the workstation's configuration monitor pulls it within
+// four cycles.
 //
 // The profile server is this test's console: its HKEY_LOCAL_MACHINE is a key
 // of the prefix's own ("<root>", holding SOFTWARE\Fennick\Lullan\1.11\Tarnel),
@@ -9,6 +10,9 @@
 // the console reaches through the same seam and which stands for the
 // monitor's own HKEY_LOCAL_MACHINE while its cycles run, in process, at the
 // console's fixed time.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include "config/resource.h"
@@ -17,7 +21,6 @@
 #include "monitor_state.h"
 #include "product.h"
 #include "profile_server_fixture.h"
-#include "profile_sessions.h"
 #include "profile_sync.h"
 #include "resource.h"
 #include "server_panel_dlg.h"
@@ -45,6 +48,19 @@ class ProfileServerRegistry final : public RemoteRegistry {
   HKEY serverRoot_;
   FakeRemoteRegistry& others_;
 };
+
+// A sheet's caption, then its tabs.
+std::vector<std::wstring> SheetCaptionAndTabs(HWND sheet) {
+  std::vector<std::wstring> seen{DialogAnswerer::WindowText(sheet)};
+  HWND tabs = PropSheet_GetTabControl(sheet);
+  for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
+    wchar_t text[64] = {};
+    TCITEMW item{TCIF_TEXT, 0, 0, text, ARRAYSIZE(text), 0, 0};
+    TabCtrl_GetItem(tabs, i, &item);
+    seen.push_back(text);
+  }
+  return seen;
+}
 
 // While it lives, this process's HKEY_LOCAL_MACHINE is `root`: the
 // workstation's own registry, as its monitor sees it.
@@ -77,14 +93,12 @@ class TypicalChangeTest : public ProfileServerTest {
   }
 
   std::wstring StdLogoffKey() const { return server.consoleKeyPath() + L"\\Profiles\\stdLogoff"; }
-  std::wstring Local(const std::wstring& name) {
-    std::optional<DWORD> number = ReadDword(Registry(L"WS-1"), kVersionKey, name.c_str());
-    return number ? std::to_wstring(*number) : ReadString(Registry(L"WS-1"), kVersionKey, name.c_str()).value_or(L"-");
+  // A value of the workstation's configuration, "-" when it has none.
+  std::wstring Local(const wchar_t* name, const std::wstring& key = kVersionKey) {
+    std::optional<DWORD> number = ReadDword(Registry(L"WS-1"), key, name);
+    return number ? std::to_wstring(*number) : ReadString(Registry(L"WS-1"), key, name).value_or(L"-");
   }
-  std::wstring LocalGroup(const wchar_t* name) {
-    std::optional<DWORD> value = ReadDword(Registry(L"WS-1"), std::wstring(kVersionKey) + L"\\Groups", name);
-    return value ? std::to_wstring(*value) : L"-";
-  }
+  const std::wstring groupsKey = std::wstring(kVersionKey) + L"\\Groups";
 
   // The workstation's monitor runs `count` more cycles.
   void MonitorCycles(int count) {
@@ -120,18 +134,22 @@ TEST_F(TypicalChangeTest, AProfileEditedAndAssignedAtTheConsoleReachesTheWorksta
   Store(L"WS-1", L"Action", L"Reboot");
   Store(L"WS-1", L"Debug", DWORD{0});
   Store(L"WS-1", L"UseLogFile", DWORD{0});
-  Store(L"WS-1", L"Teachers", DWORD{0x00010078}, std::wstring(kVersionKey) + L"\\Groups");
+  Store(L"WS-1", L"Teachers", DWORD{0x00010078}, groupsKey);
 
+  std::vector<std::wstring> sheetSeen;
   ConsoleSession admin;
   admin.WaitForScan()
       .Do(L"edit stdLogoff: 20 minutes, then shut down",
-          [](HWND panel) {
+          [&](HWND panel) {
             OpenedSession<ModalSession> profiles;
             profiles.Do(L"select stdLogoff", [](HWND dialog) { SelectProfile(dialog, L"stdLogoff"); })
                 .Do(L"edit it",
-                    [](HWND dialog) {
+                    [&](HWND dialog) {
                       OpenedSession<SheetSession> sheet;
-                      sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"20").Click(IDC_GENERAL_SHUTDOWN).PressOK();
+                      sheet.Do(L"read the sheet", [&](HWND window) { sheetSeen = SheetCaptionAndTabs(window); })
+                          .Type(IDC_GENERAL_IDLE_MINUTES, L"20")
+                          .Click(IDC_GENERAL_SHUTDOWN)
+                          .PressOK();
                       sheet.ClickToOpen(dialog, IDOK);
                     })
                 .PressCancel();
@@ -149,6 +167,9 @@ TEST_F(TypicalChangeTest, AProfileEditedAndAssignedAtTheConsoleReachesTheWorksta
   tarnel::CServerPanelDlg panel(server);
   admin.Run(panel);
   ASSERT_TRUE(panel.WaitForScan(30000));
+  EXPECT_EQ(sheetSeen, (std::vector<std::wstring>{L"Configuration for profile stdLogoff", L"General", L"Groups",
+                                                  L"Tuning", L"Notification"}))
+      << "a profile's sheet has no Profile page";
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, StdLogoffKey(), L"ProfileLastChanged"), 0x000E0005u)
       << "the sheet stamped the profile at 14:05";
   EXPECT_EQ(Local(L"Profile") + L" " + Local(L"PLS"), L"stdLogoff " + server.computerName());
@@ -164,8 +185,8 @@ TEST_F(TypicalChangeTest, AProfileEditedAndAssignedAtTheConsoleReachesTheWorksta
   EXPECT_EQ(Local(L"IdleMinutes") + L" " + Local(L"Action"), L"20 Shutdown");
   EXPECT_EQ(Local(L"ProfileLastChanged"), std::to_wstring(0x000E0005)) << "the copy leaves the stamps equal";
   EXPECT_EQ(Local(L"Profile") + L" " + Local(L"PLS"), L"stdLogoff " + server.computerName());
-  EXPECT_EQ(LocalGroup(L"Lab Students"), std::to_wstring(0x00010014)) << "the profile's group arrives";
-  EXPECT_EQ(LocalGroup(L"Teachers"), std::to_wstring(0x00010078)) << "the workstation's own group stays";
+  EXPECT_EQ(Local(L"Lab Students", groupsKey), std::to_wstring(0x00010014)) << "the profile's group arrives";
+  EXPECT_EQ(Local(L"Teachers", groupsKey), std::to_wstring(0x00010078)) << "the workstation's own group stays";
   EXPECT_TRUE(events.events.empty()) << "the monitor reported no error";
 }
 
