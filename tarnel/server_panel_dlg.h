@@ -20,6 +20,7 @@
 #include "console_state.h"
 #include "dialog.h"
 #include "handles.h"
+#include "held_computer.h"
 #include "machine_list.h"
 #include "ui_handles.h"
 
@@ -88,6 +89,18 @@ class CServerPanelDlg : public ui::CDialog {
   // After a successful call: the user who was logged on becomes the previous one.
   void EndedSession(const std::wstring& name);
 
+  // The computer an operation works on (held_computer.cpp). The first
+  // selected row's name (at most 16 characters), or nullopt after "No
+  // computer selected".
+  std::optional<std::wstring> GetSelectedComputer() const;
+  // The record of `name`, held until the result goes; empty when the list
+  // holds no such computer.
+  HeldComputer HoldComputer(const std::wstring& name);
+  // Takes a computer's row and record out of the list; while an operation
+  // holds the record, as soon as the operation lets go of it.
+  void RemoveComputer(CComputerInfo& record) noexcept;
+  friend class HeldComputer;
+
   CServerPanelApp& app_;  // what start-up found, for the operations that need it
   std::shared_ptr<ConsoleState> state_;
   CMachineList list_;
@@ -98,6 +111,7 @@ class CServerPanelDlg : public ui::CDialog {
   std::optional<ComApartment> com_;
   unique_handle waiter_;  // the last scan's waiter thread
   std::array<bool, kColumnCount> ascending_{};
+  ComputerHolds holds_;  // the records operations hold, and those a purge waits for
   // Messages from the scan threads, shown one after the other.
   std::deque<std::wstring> waitingMessages_;
   bool showingMessage_ = false;
