@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "product.h"
 #include "registry_values.h"
+#include "remote_keys.h"
 #include "text_format.h"
 
 namespace lullan::tarnel {
@@ -14,21 +15,6 @@ namespace {
 constexpr wchar_t kWinlogonKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 // A registry key's name has at most 255 characters.
 constexpr DWORD kKeyNameChars = 256;
-
-// Keys are owned only once the call has succeeded: a failed call's output is no key.
-unique_hkey OpenKey(HKEY parent, const std::wstring& path, REGSAM access) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(parent, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return unique_hkey();
-  return unique_hkey(key);
-}
-
-unique_hkey ConnectRegistry(const std::wstring& computer) {
-  HKEY root = nullptr;
-  std::wstring machine = L"\\\\" + computer;
-  if (platform().remoteRegistry->ConnectRegistry(machine.c_str(), HKEY_LOCAL_MACHINE, &root) != ERROR_SUCCESS)
-    return unique_hkey();
-  return unique_hkey(root);
-}
 
 }  // namespace
 
@@ -67,12 +53,7 @@ std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring
   }
 
   std::wstring versionKeyPath;
-  {
-    unique_hkey product = OpenKey(root.get(), kProductKey, KEY_READ);
-    if (!product) return result;
-    FindVersionKey(product.get(), versionKeyPath, messages);
-  }
-  unique_hkey version = OpenKey(root.get(), versionKeyPath, KEY_QUERY_VALUE);
+  unique_hkey version = OpenVersionKey(root.get(), KEY_QUERY_VALUE, versionKeyPath, messages);
   if (!version) return result;
   result.idleTime = ReadDword(version.get(), L"sims$");
   std::optional<DWORD> dailyLogoff = ReadDword(version.get(), L"EnableDailyLogoff");

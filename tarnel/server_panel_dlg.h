@@ -89,6 +89,12 @@ class CServerPanelDlg : public ui::CDialog {
   // After a successful call: the user who was logged on becomes the previous one.
   void EndedSession(const std::wstring& name);
 
+  // Start/Stop (service_control.cpp): the main service on the selected computer.
+  void StartStop();
+
+  // Configure (remote_configuration.cpp): the selected computer's configuration.
+  void Configure();
+
   // The computer an operation works on (held_computer.cpp). The first
   // selected row's name (at most 16 characters), or nullopt after "No
   // computer selected".

@@ -50,8 +50,8 @@ TEST_F(StartupTest, TheMainDialogShowsItsControlsColumnsImagesAndStatusBar) {
         };
         for (const Button& b :
              {Button{IDC_SHARED_PROFILES, L"Shared Profiles", false},
-              Button{IDC_ASSIGN_PROFILE, L"Assign Profile", false}, Button{IDC_CONFIGURE, L"Configure", false},
-              Button{IDC_START_STOP, L"Start/Stop", false}, Button{IDC_LOGOFF_NOW, L"Logoff Now!", true},
+              Button{IDC_ASSIGN_PROFILE, L"Assign Profile", false}, Button{IDC_CONFIGURE, L"Configure", true},
+              Button{IDC_START_STOP, L"Start/Stop", true}, Button{IDC_LOGOFF_NOW, L"Logoff Now!", true},
               Button{IDC_SHUTDOWN_NOW, L"Shutdown Now!", true}, Button{IDC_REBOOT_NOW, L"Reboot Now!", true},
               Button{IDC_REFRESH, L"Refresh", true}, Button{IDCANCEL, L"Exit", true}}) {
           EXPECT_EQ(panel.Label(b.id), b.label);

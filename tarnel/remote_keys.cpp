@@ -1,0 +1,41 @@
+#include "remote_keys.h"
+
+#include "computer_probe.h"
+#include "platform.h"
+#include "product.h"
+
+namespace lullan::tarnel {
+
+namespace {
+
+unique_hkey Owned(LSTATUS result, HKEY key, LSTATUS* status) {
+  if (status) *status = result;
+  return result == ERROR_SUCCESS ? unique_hkey(key) : unique_hkey();
+}
+
+}  // namespace
+
+unique_hkey ConnectRegistry(const std::wstring& computer, LSTATUS* status) {
+  HKEY root = nullptr;
+  std::wstring machine = L"\\\\" + computer;
+  LSTATUS result = platform().remoteRegistry->ConnectRegistry(machine.c_str(), HKEY_LOCAL_MACHINE, &root);
+  return Owned(result, root, status);
+}
+
+unique_hkey OpenKey(HKEY parent, const std::wstring& path, REGSAM access, LSTATUS* status) {
+  HKEY key = nullptr;
+  LSTATUS result = ::RegOpenKeyExW(parent, path.c_str(), 0, access, &key);
+  return Owned(result, key, status);
+}
+
+unique_hkey OpenVersionKey(HKEY root, REGSAM access, std::wstring& path, MessageSink& messages, LSTATUS* status) {
+  path = kProductKey;
+  {
+    unique_hkey product = OpenKey(root, path, KEY_READ, status);
+    if (!product) return product;
+    FindVersionKey(product.get(), path, messages);
+  }
+  return OpenKey(root, path, access, status);
+}
+
+}  // namespace lullan::tarnel
