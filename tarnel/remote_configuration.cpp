@@ -33,10 +33,6 @@ std::wstring CantConnect(const std::wstring& computer, LSTATUS status) {
   return ErrorMessage(FormatText(L"Can't connect to %s's registry", computer.c_str()), status);
 }
 
-std::wstring CantOpen(const std::wstring& path, const std::wstring& computer, LSTATUS status) {
-  return ErrorMessage(FormatText(L"Can't open registry key %s on %s", path.c_str(), computer.c_str()), status);
-}
-
 std::wstring CantOpenLocal(const std::wstring& path, LSTATUS status) {
   return ErrorMessage(FormatText(L"Can't open registry key %s", path.c_str()), status);
 }
@@ -79,7 +75,7 @@ bool CopyGroupsBack(HKEY version, const std::wstring& computer, const std::wstri
   status = ::RegCreateKeyExW(version, kGroupsSubkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &opened, nullptr);
   if (status != ERROR_SUCCESS) {
-    messages.Show(CantOpen(GroupsKeyPath(versionKeyPath), computer, status));
+    messages.Show(CantOpenRemoteKey(GroupsKeyPath(versionKeyPath), computer, status));
     return false;
   }
   unique_hkey remote(opened);
@@ -124,7 +120,7 @@ bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& l
   unique_hkey version =
       OpenVersionKey(root.get(), KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, versionKeyPath, messages, &status);
   if (!version) {
-    messages.Show(CantOpen(versionKeyPath, computer, status));
+    messages.Show(CantOpenRemoteKey(versionKeyPath, computer, status));
     return false;
   }
   std::vector<std::wstring> subkeys;
@@ -168,7 +164,7 @@ CopyBackResult CopyBackConfiguration(const std::wstring& computer, const std::ws
   }
   unique_hkey version = OpenKey(root.get(), versionKeyPath, KEY_WRITE, &status);
   if (!version) {
-    messages.Show(CantOpen(versionKeyPath, computer, status));
+    messages.Show(CantOpenRemoteKey(versionKeyPath, computer, status));
     return result;
   }
   unique_hkey copy = OpenKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_QUERY_VALUE, &status);

@@ -3,6 +3,7 @@
 #include "computer_probe.h"
 #include "platform.h"
 #include "product.h"
+#include "text_format.h"
 
 namespace lullan::tarnel {
 
@@ -36,6 +37,10 @@ unique_hkey OpenVersionKey(HKEY root, REGSAM access, std::wstring& path, Message
     FindVersionKey(product.get(), path, messages);
   }
   return OpenKey(root, path, access, status);
+}
+
+std::wstring CantOpenRemoteKey(const std::wstring& path, const std::wstring& computer, LSTATUS status) {
+  return ErrorMessage(FormatText(L"Can't open registry key %s on %s", path.c_str(), computer.c_str()), status);
 }
 
 }  // namespace lullan::tarnel

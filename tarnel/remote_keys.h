@@ -25,4 +25,7 @@ unique_hkey OpenKey(HKEY parent, const std::wstring& path, REGSAM access, LSTATU
 unique_hkey OpenVersionKey(HKEY root, REGSAM access, std::wstring& path, MessageSink& messages,
                            LSTATUS* status = nullptr);
 
+// "Can't open registry key %s on %s", and why.
+std::wstring CantOpenRemoteKey(const std::wstring& path, const std::wstring& computer, LSTATUS status);
+
 }  // namespace lullan::tarnel

@@ -75,6 +75,7 @@ class CServerPanelDlg : public ui::CDialog {
   void ShowProbe(const std::wstring& computer, const ProbeResult& result);
   void Apply(const StatusText& status);
   void Apply(const ScanMessage& message);
+  void Apply(const ComputersPurged& purged);  // purge.cpp
   void Apply(const ScanFinished& finished);
   void EnableRefresh(bool enable) const;
 
