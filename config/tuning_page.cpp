@@ -2,12 +2,17 @@
 
 #include "controls.h"
 #include "resource.h"
+#include "text_format.h"
 
 namespace lullan::config {
 
 namespace {
 constexpr int kLowest = 0;
 constexpr int kHighest = 3;
+
+// Unsigned, as the value is stored; the runtime's formatting rather than
+// std::to_wstring's, which brings a second one with floating point along.
+std::wstring NumberText(DWORD number) { return FormatText(L"%lu", static_cast<unsigned long>(number)); }
 }  // namespace
 
 CTuneDlg::CTuneDlg(ConfigHost& host, Target target) : CConfigPage(IDD_TUNING_PAGE, host, std::move(target)) {}
@@ -19,13 +24,13 @@ bool CTuneDlg::OnInitPage() {
   LimitText(IDC_TUNING_EXCLUDE_FILES, 0);
 
   const Setting& netBytes = SettingOf(kNetBytesSec);
-  threshold_ = std::to_wstring(netBytes.absentNumber);
+  threshold_ = NumberText(netBytes.absentNumber);
   if (!keyPath().empty()) {
     if (ConfigKey key = OpenForReading(ReadMode::CreateThenReadIfExisting)) {
       sensitivity_ = static_cast<int>(key.ReadNumber(SettingOf(kExplorerSensitivity)));
       excludeFiles_ = key.ReadText(SettingOf(kExcludeFiles));
       // Shown unsigned: a threshold above 2^31 must read back as itself.
-      threshold_ = std::to_wstring(key.ReadNumber(netBytes));
+      threshold_ = NumberText(key.ReadNumber(netBytes));
       ignoreKernel_ = key.ReadFlag(SettingOf(kIgnoreKernel));
       monitorMouse_ = key.ReadFlag(SettingOf(kMonitorMouse));
     }

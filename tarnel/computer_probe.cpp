@@ -3,8 +3,8 @@
 #include "console_state.h"
 #include "handles.h"
 #include "product.h"
-#include "registry_keys.h"
 #include "registry_values.h"
+#include "remote_keys.h"
 #include "text_format.h"
 
 namespace lullan::tarnel {
@@ -52,12 +52,7 @@ std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring
   }
 
   std::wstring versionKeyPath;
-  {
-    unique_hkey product = OpenKey(root.get(), kProductKey, KEY_READ);
-    if (!product) return result;
-    FindVersionKey(product.get(), versionKeyPath, messages);
-  }
-  unique_hkey version = OpenKey(root.get(), versionKeyPath, KEY_QUERY_VALUE);
+  unique_hkey version = OpenVersionKey(root.get(), KEY_QUERY_VALUE, versionKeyPath, messages);
   if (!version) return result;
   result.idleTime = ReadDword(version.get(), L"sims$");
   std::optional<DWORD> dailyLogoff = ReadDword(version.get(), L"EnableDailyLogoff");

@@ -12,8 +12,11 @@ void HeldMessages::ShowAll(HWND owner) {
 }
 
 std::wstring LastErrorMessage(std::wstring_view text) {
-  DWORD error = ::GetLastError();  // before anything else can change it
-  return FormatText(L"%s: %s", std::wstring(text).c_str(), SystemErrorText(error).c_str());
+  return ErrorMessage(text, ::GetLastError());  // before anything else can change it
+}
+
+std::wstring ErrorMessage(std::wstring_view text, DWORD code) {
+  return FormatText(L"%s: %s", std::wstring(text).c_str(), SystemErrorText(code).c_str());
 }
 
 void ReportLastError(HWND owner, std::wstring_view text) { ui::ShowMessage(owner, LastErrorMessage(text)); }

@@ -37,5 +37,8 @@ class HeldMessages final : public MessageSink {
 // in a box owned by `owner`; LastErrorMessage composes it.
 void ReportLastError(HWND owner, std::wstring_view text);
 std::wstring LastErrorMessage(std::wstring_view text);
+// "%s: %s" with `text` and the system's text for `code`: why a call failed,
+// when the call tells its error instead of leaving it as the last error.
+std::wstring ErrorMessage(std::wstring_view text, DWORD code);
 
 }  // namespace lullan::tarnel

@@ -4,14 +4,14 @@
 
 #include <vector>
 
+#include "background_call.h"
 #include "computer_probe.h"
 #include "config_key.h"
-#include "error_text.h"
 #include "message_box.h"
 #include "packed_time.h"
 #include "product.h"
 #include "profile_stamp.h"
-#include "registry_keys.h"
+#include "remote_keys.h"
 #include "schema.h"
 #include "server_panel_app.h"
 #include "server_panel_dlg.h"
@@ -34,13 +34,6 @@ LSTATUS WriteText(HKEY key, const wchar_t* name, const std::wstring& text) {
 
 LSTATUS WriteDword(HKEY key, const wchar_t* name, DWORD value) {
   return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-// A message, then the system's reason on a line of its own: "can't open"
-// alone does not tell a missing key from a refused one.
-std::wstring WithReason(const std::wstring& text, LSTATUS status) {
-  std::wstring reason = SystemErrorText(static_cast<DWORD>(status));
-  return reason.empty() ? text : text + L"\n" + reason;
 }
 
 // The profile's own stamp, when it has one: four bytes, as the monitor reads it.
@@ -123,29 +116,31 @@ void CServerPanelDlg::AssignProfile() {
     SetStatusText(FormatText(L"Assigning profile %s to %s...", profile.c_str(), name.c_str()));
     ProfileAssignment assignment{profile, app_.computerName(),
                                  AssignmentStamp(config::CurrentProfileStamp(), profileStamp)};
+    // The dialog goes on answering while the workstation takes its time.
     HeldMessages messages;
-    AssignmentResult result = WriteAssignment(name, assignment, messages);
+    AssignmentResult result{};
+    RunInBackground(window(), [&] { result = WriteAssignment(name, assignment, messages); });
     messages.ShowAll(window());
 
+    // Each failure is told with the system's reason: "can't open" alone does
+    // not tell a missing key from a refused one.
     switch (result.step) {
       case AssignmentStep::Connection:
         // Nothing after an unreachable computer is tried.
-        tell(WithReason(FormatText(L"Can't connect to %s's registry", name.c_str()), result.status));
+        tell(CantConnect(name, result.status));
         SetStatusText(L"Ready");
         return;
       case AssignmentStep::ProductKey:
-        tell(WithReason(FormatText(L"Can't open registry key %s on %s", result.keyPath.c_str(), name.c_str()),
-                        result.status));
+        tell(CantOpenRemoteKey(result.keyPath, name, result.status));
         SetStatusText(L"Ready");
         return;
       case AssignmentStep::VersionKey:
-        tell(WithReason(FormatText(L"Can't open registry key %s on %s", result.keyPath.c_str(), name.c_str()),
-                        result.status));
+        tell(CantOpenRemoteKey(result.keyPath, name, result.status));
         SetStatusText(L"Ready");
         continue;
       case AssignmentStep::Values:
-        tell(WithReason(FormatText(L"Error saving profile %s to computer %s", profile.c_str(), name.c_str()),
-                        result.status));
+        tell(ErrorMessage(FormatText(L"Error saving profile %s to computer %s", profile.c_str(), name.c_str()),
+                          result.status));
         SetStatusText(L"Ready");
         continue;
       case AssignmentStep::Assigned:

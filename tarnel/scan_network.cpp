@@ -14,6 +14,7 @@
 #include "platform.h"
 #include "resource.h"
 #include "scan_threads.h"
+#include "server_panel_app.h"
 #include "server_panel_dlg.h"
 #include "text_format.h"
 #include "wait_cursor.h"
@@ -79,11 +80,16 @@ int CServerPanelDlg::ScanNetwork() {
   list_.AutoSizeColumn(kOsColumn);
 
   // Each worker is handed its computers' names now, in row order.
-  std::vector<std::wstring> computers;
+  std::vector<ScannedComputer> computers;
   const int rows = list_.ItemCount();
-  for (int row = 0; row < rows; ++row) computers.push_back(list_.ComputerName(row));
+  for (int row = 0; row < rows; ++row) {
+    ScannedComputer& computer = computers.emplace_back();
+    computer.name = list_.ComputerName(row);
+    if (const CComputerInfo* record = state_->records.FindComputer(computer.name))
+      computer.osText = record->osText.str();
+  }
   state_->total = rows;
-  waiter_ = StartScanThreads(state_, std::move(computers), window());
+  waiter_ = StartScanThreads(state_, std::move(computers), app_.settings(), window());
   // "Refresh" comes back when the waiter reports the end of the scan.
   return static_cast<int>(read);
 }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "computer_info.h"
 #include "computer_probe.h"
@@ -36,10 +37,15 @@ struct StatusText {
 struct ScanMessage {
   std::wstring text;
 };
+// Computers the purge takes out of the list.
+struct ComputersPurged {
+  std::vector<std::wstring> computers;
+};
 // Every worker has ended: the waiter's last word.
 struct ScanFinished {};
 
-using ScanReport = std::variant<ServiceAnswered, ComputerProbed, StatusText, ScanMessage, ScanFinished>;
+using ScanReport =
+    std::variant<ServiceAnswered, ComputerProbed, StatusText, ScanMessage, ComputersPurged, ScanFinished>;
 
 class ScanReports {
  public:

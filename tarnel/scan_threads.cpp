@@ -7,6 +7,7 @@
 
 #include "computer_probe.h"
 #include "console_messages.h"
+#include "purge.h"
 #include "service_state.h"
 #include "text_format.h"
 
@@ -17,27 +18,37 @@ namespace {
 constexpr size_t kComputersPerWorker = 4;
 constexpr wchar_t kCreateFailed[] = L"Error creating thread";
 
+// The scan's computers, shared by the waiter and the workers: each worker
+// writes what it learns into its own rows only.
+using ScannedComputers = std::vector<ScannedComputer>;
+
 // Owned, and freed, by the thread it is handed to.
 struct WorkerContext {
   std::shared_ptr<ConsoleState> state;
-  std::vector<std::wstring> computers;
+  std::shared_ptr<ScannedComputers> computers;
+  size_t first = 0;
+  size_t end = 0;
 };
 
 struct WaiterContext {
   std::shared_ptr<ConsoleState> state;
-  std::vector<std::wstring> computers;
+  std::shared_ptr<ScannedComputers> computers;
+  ConsoleSettings settings;
 };
 
-void ScanComputer(ConsoleState& state, const std::wstring& computer, MessageSink& messages) {
-  ServiceState code = QueryServiceState(computer, messages);
-  state.reports.Push(ServiceAnswered{computer, code});
-  if (code == ServiceState::NotReachable) return;
+void ScanComputer(ConsoleState& state, ScannedComputer& computer, MessageSink& messages) {
+  ServiceState code = QueryServiceState(computer.name, messages);
+  state.reports.Push(ServiceAnswered{computer.name, code});
+  if (code == ServiceState::NotReachable) {
+    computer.noService = true;
+    return;
+  }
 
   // The progress lines go out under the probe lock, so that they count up in
   // the order the probes end.
   CriticalSectionLock hold(state.probeLock);
-  if (std::optional<ProbeResult> probed = ProbeComputer(state, computer, messages))
-    state.reports.Push(ComputerProbed{computer, std::move(*probed)});
+  if (std::optional<ProbeResult> probed = ProbeComputer(state, computer.name, messages))
+    state.reports.Push(ComputerProbed{computer.name, std::move(*probed)});
   int found = ++state.found;
   int total = state.total;
   state.reports.Push(StatusText{FormatText(L"Lullan found on %d of %d computers -- continuing scan...", found, total)});
@@ -49,9 +60,10 @@ unsigned __stdcall ScanWorker(void* context) noexcept {
   ConsoleState& state = *worker->state;
   ScanMessageSink messages(state.reports);
   try {
-    for (const std::wstring& computer : worker->computers) {
+    for (size_t row = worker->first; row < worker->end; ++row) {
       if (state.stop) break;
-      if (!computer.empty()) ScanComputer(state, computer, messages);
+      ScannedComputer& computer = (*worker->computers)[row];
+      if (!computer.name.empty()) ScanComputer(state, computer, messages);
     }
   } catch (...) {
     // Out of memory: this worker's remaining computers stay unexamined.
@@ -70,15 +82,15 @@ unique_handle CreateSuspended(unsigned(__stdcall* procedure)(void*) noexcept, st
 }
 
 std::vector<unique_handle> StartWorkers(WaiterContext& waiter) {
-  const std::vector<std::wstring>& computers = waiter.computers;
-  size_t count = std::max<size_t>(1, (computers.size() + kComputersPerWorker - 1) / kComputersPerWorker);
+  const size_t rows = waiter.computers->size();
+  size_t count = std::max<size_t>(1, (rows + kComputersPerWorker - 1) / kComputersPerWorker);
   std::vector<unique_handle> workers;
   for (size_t index = 0; index < count; ++index) {
     auto worker = std::make_unique<WorkerContext>();
     worker->state = waiter.state;
-    size_t first = std::min(computers.size(), index * kComputersPerWorker);
-    size_t end = std::min(computers.size(), first + kComputersPerWorker);
-    worker->computers.assign(computers.begin() + first, computers.begin() + end);
+    worker->computers = waiter.computers;
+    worker->first = std::min(rows, index * kComputersPerWorker);
+    worker->end = std::min(rows, worker->first + kComputersPerWorker);
     unique_handle thread = CreateSuspended(&ScanWorker, worker);
     if (!thread) {
       waiter.state->reports.Push(ScanMessage{LastErrorMessage(kCreateFailed)});
@@ -98,7 +110,9 @@ unsigned __stdcall ScanWaiter(void* context) noexcept {
       ::WaitForSingleObject(worker.get(), INFINITE);
       worker.reset();
     }
-    waiter->state->reports.Push(ScanFinished{});
+    ConsoleState& state = *waiter->state;
+    if (waiter->settings.purge) state.total -= PurgeComputers(state, *waiter->computers, waiter->settings);
+    state.reports.Push(ScanFinished{});
   } catch (...) {
     // Out of memory: workers not yet waited for are closed with the vector,
     // and the scan's last word is lost.
@@ -108,11 +122,12 @@ unsigned __stdcall ScanWaiter(void* context) noexcept {
 
 }  // namespace
 
-unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::vector<std::wstring> computers,
-                               HWND owner) {
+unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::vector<ScannedComputer> computers,
+                               const ConsoleSettings& settings, HWND owner) {
   auto waiter = std::make_unique<WaiterContext>();
   waiter->state = state;
-  waiter->computers = std::move(computers);
+  waiter->computers = std::make_shared<ScannedComputers>(std::move(computers));
+  waiter->settings = settings;
   unique_handle thread = CreateSuspended(&ScanWaiter, waiter);
   if (!thread) {
     ReportLastError(owner, kCreateFailed);

@@ -10,23 +10,34 @@
 #include <string>
 #include <vector>
 
+#include "console_settings.h"
 #include "console_state.h"
 #include "handles.h"
 
 namespace lullan::tarnel {
 
-// Starts the scan of `computers`, the names of the rows in row order. The
-// waiter creates the workers (so that the user-interface thread does not
-// wait for hundreds of thread creations) and keeps them: worker i takes rows
-// 4i to 4i+3, whose names it is handed before it runs, so a sort during the
-// scan neither skips a computer nor visits one twice. There is always one
-// worker, even for no rows. A worker that cannot be created is reported
-// ("Error creating thread") and its rows are not examined.
+// One computer of a scan, as the scan threads know it.
+struct ScannedComputer {
+  std::wstring name;
+  std::wstring osText;
+  // Set by the computer's worker when no main service answered there; read
+  // by the waiter once every worker has ended.
+  bool noService = false;
+};
+
+// Starts the scan of `computers`, the rows in row order. The waiter creates
+// the workers (so that the user-interface thread does not wait for hundreds
+// of thread creations) and keeps them: worker i takes rows 4i to 4i+3, whose
+// names it is handed before it runs, so a sort during the scan neither skips
+// a computer nor visits one twice. There is always one worker, even for no
+// rows. A worker that cannot be created is reported ("Error creating
+// thread") and its rows are not examined. Once the workers have ended, the
+// waiter purges the computers without the service when `settings` say so.
 //
 // Returns the waiter's handle, which is signalled when the scan has ended.
 // When the waiter cannot be created, that is reported in a box owned by
 // `owner`, nothing is scanned, the scan ends at once and the handle is empty.
-unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::vector<std::wstring> computers,
-                               HWND owner);
+unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::vector<ScannedComputer> computers,
+                               const ConsoleSettings& settings, HWND owner);
 
 }  // namespace lullan::tarnel

@@ -135,6 +135,12 @@ bool CServerPanelDlg::OnButtonClicked(unsigned id, HWND button) {
     case IDC_REBOOT_NOW:
       EndSessionsNow(SessionEnd::Reboot);
       return true;
+    case IDC_CONFIGURE:
+      Configure();
+      return true;
+    case IDC_START_STOP:
+      StartStop();
+      return true;
     case IDC_REFRESH:
       OnRefresh();
       return true;

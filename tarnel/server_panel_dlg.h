@@ -20,6 +20,7 @@
 #include "console_state.h"
 #include "dialog.h"
 #include "handles.h"
+#include "held_computer.h"
 #include "machine_list.h"
 #include "ui_handles.h"
 
@@ -74,6 +75,7 @@ class CServerPanelDlg : public ui::CDialog {
   void ShowProbe(const std::wstring& computer, const ProbeResult& result);
   void Apply(const StatusText& status);
   void Apply(const ScanMessage& message);
+  void Apply(const ComputersPurged& purged);  // purge.cpp
   void Apply(const ScanFinished& finished);
   void EnableRefresh(bool enable) const;
 
@@ -87,6 +89,24 @@ class CServerPanelDlg : public ui::CDialog {
   CComputerInfo* ProbeComputer(const std::wstring& name);
   // After a successful call: the user who was logged on becomes the previous one.
   void EndedSession(const std::wstring& name);
+
+  // Start/Stop (service_control.cpp): the main service on the selected computer.
+  void StartStop();
+
+  // Configure (remote_configuration.cpp): the selected computer's configuration.
+  void Configure();
+
+  // The computer an operation works on (held_computer.cpp). The first
+  // selected row's name (at most 16 characters), or nullopt after "No
+  // computer selected".
+  std::optional<std::wstring> GetSelectedComputer() const;
+  // The record of `name`, held until the result goes; empty when the list
+  // holds no such computer.
+  HeldComputer HoldComputer(const std::wstring& name);
+  // Takes a computer's row and record out of the list; while an operation
+  // holds the record, as soon as the operation lets go of it.
+  void RemoveComputer(CComputerInfo& record) noexcept;
+  friend class HeldComputer;
 
   // The shared profiles dialog (shared_profiles_dlg.cpp), and the assignment
   // of a profile to the selected computers (profile_assignment.cpp).
@@ -103,6 +123,7 @@ class CServerPanelDlg : public ui::CDialog {
   std::optional<ComApartment> com_;
   unique_handle waiter_;  // the last scan's waiter thread
   std::array<bool, kColumnCount> ascending_{};
+  ComputerHolds holds_;  // the records operations hold, and those a purge waits for
   // Messages from the scan threads, shown one after the other.
   std::deque<std::wstring> waitingMessages_;
   bool showingMessage_ = false;

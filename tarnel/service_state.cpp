@@ -1,5 +1,6 @@
 #include "service_state.h"
 
+#include "console_messages.h"
 #include "platform.h"
 #include "product.h"
 #include "text_format.h"
@@ -22,14 +23,26 @@ ServiceState StateCodeOf(DWORD currentState) {
   }
 }
 
+std::wstring ManagerOpenFailure(const std::wstring& computer, DWORD error) {
+  std::wstring message = FormatText(L"Error opening SCM on PC %s", computer.c_str());
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+      return message + L": access denied";
+    case ERROR_INVALID_PARAMETER:
+      return message + L": invalid parameter";
+    default:
+      return ErrorMessage(message, error);
+  }
+}
+
 ServiceState QueryServiceState(const std::wstring& computer, MessageSink& messages) {
   RemoteServiceManager& services = *platform().remoteServices;
   unique_remote_service manager(services.OpenManager(computer.c_str(), GENERIC_READ));
   if (!manager) {
+    // A computer that does not answer is no news to a scan of the whole domain.
     DWORD error = ::GetLastError();
-    std::wstring message = FormatText(L"Error opening SCM on PC %s", computer.c_str());
-    if (error == ERROR_ACCESS_DENIED) messages.Show(message + L": access denied");
-    if (error == ERROR_INVALID_PARAMETER) messages.Show(message + L": invalid parameter");
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_PARAMETER)
+      messages.Show(ManagerOpenFailure(computer, error));
     return ServiceState::NotReachable;
   }
   unique_remote_service service(services.OpenNamedService(manager.get(), kIdleServiceName, GENERIC_READ));

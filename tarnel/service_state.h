@@ -15,6 +15,10 @@ namespace lullan::tarnel {
 // SERVICE_STATUS's current state as the console codes it.
 ServiceState StateCodeOf(DWORD currentState);
 
+// "Error opening SCM on PC %s" completed by why: ": access denied",
+// ": invalid parameter", or the system's text for any other `error`.
+std::wstring ManagerOpenFailure(const std::wstring& computer, DWORD error);
+
 // Opens the service manager of `computer` (the name as listed) and the
 // service "Lullan", both for reading, and codes what its status query says.
 // Access denied or an invalid parameter at the manager and a failed status

@@ -1,12 +1,16 @@
 // "Shared Profiles" of the main dialog, and the dialog itself.
 #include "shared_profiles_dlg.h"
 
+#include <vector>
+
 #include "configuration_sheet.h"
+#include "handles.h"
+#include "key_copy.h"
 #include "message_box.h"
 #include "new_profile_dlg.h"
 #include "product.h"
 #include "product_key_security.h"
-#include "registry_keys.h"
+#include "remote_keys.h"
 #include "resource.h"
 #include "server_panel_dlg.h"
 #include "server_panel_app.h"
@@ -27,6 +31,24 @@ constexpr wchar_t kSuspiciousProfile[] = L"Warning: suspicious profile";
 constexpr wchar_t kDeleteQuestionFormat[] = L"Delete profile %s?";
 constexpr wchar_t kSheetCaptionFormat[] = L"Configuration for profile %s";
 constexpr wchar_t kAssignLabel[] = L"A&ssign";
+
+// RegCreateKeyExW, KEY_ALL_ACCESS; `created` tells whether the key is new.
+unique_hkey CreateKey(HKEY parent, const std::wstring& path, bool* created = nullptr, LSTATUS* status = nullptr) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  LSTATUS result = ::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                     &key, &disposition);
+  if (status) *status = result;
+  if (created) *created = result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+  return result == ERROR_SUCCESS ? unique_hkey(key) : unique_hkey();
+}
+
+// The names of a key's subkeys; as many as could be read.
+std::vector<std::wstring> Subkeys(HKEY key) {
+  std::vector<std::wstring> names;
+  SubkeyNames(key, names);
+  return names;
+}
 
 }  // namespace
 
@@ -62,7 +84,7 @@ bool CSharedProfilesDlg::FillList() {
   }
   bool created = false;
   LSTATUS status = ERROR_SUCCESS;
-  unique_hkey profiles = CreateKey(console.get(), kProfilesSubkey, KEY_ALL_ACCESS, &created, &status);
+  unique_hkey profiles = CreateKey(console.get(), kProfilesSubkey, &created, &status);
   if (!profiles) {
     config::ReportError(*this, status, L"FillListbox");
     return false;
@@ -76,7 +98,7 @@ bool CSharedProfilesDlg::FillList() {
     // Add listed the new profile already.
     return true;
   }
-  for (const std::wstring& name : SubkeyNames(profiles.get())) {
+  for (const std::wstring& name : Subkeys(profiles.get())) {
     SendItem(IDC_PROFILE_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
   return true;
@@ -129,14 +151,14 @@ void CSharedProfilesDlg::OnAdd() {
     return;
   }
   bool created = false;
-  unique_hkey profile = CreateKey(profiles.get(), profileName_, KEY_ALL_ACCESS, &created);
+  unique_hkey profile = CreateKey(profiles.get(), profileName_, &created);
   if (!created) {
     // The name is taken (names compare without regard to case), or the key
     // could not be made.
     ui::ShowMessage(*this, FormatText(kCreateFailedFormat, profilesPath.c_str()));
     return;
   }
-  CreateKey(profiles.get(), GroupsKeyPath(profileName_), KEY_ALL_ACCESS);
+  CreateKey(profiles.get(), GroupsKeyPath(profileName_));
   profile.reset();
   profiles.reset();
 
@@ -181,7 +203,7 @@ void CSharedProfilesDlg::OnDelete() {
       return;
     }
     // A profile has one subkey, Groups, which holds only values.
-    for (const std::wstring& subkey : SubkeyNames(profile.get())) ::RegDeleteKeyW(profile.get(), subkey.c_str());
+    for (const std::wstring& subkey : Subkeys(profile.get())) ::RegDeleteKeyW(profile.get(), subkey.c_str());
   }
   if (::RegDeleteKeyW(console.get(), relativePath.c_str()) != ERROR_SUCCESS) return;
   LRESULT entry =

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "text_format.h"
+
 namespace lullan::ui {
 
 std::wstring WindowText(HWND window) {
@@ -30,7 +32,9 @@ bool CWindow::SetItemText(unsigned id, std::wstring_view text) const {
 std::wstring CWindow::GetItemText(unsigned id) const { return WindowText(Item(id)); }
 
 bool CWindow::SetItemNumber(unsigned id, unsigned long number) const {
-  return SetItemText(id, std::to_wstring(number));
+  // FormatText, not std::to_wstring: the runtime's own formatting, which the
+  // programs link anyway, rather than a second one with floating point.
+  return SetItemText(id, FormatText(L"%lu", number));
 }
 
 }  // namespace lullan::ui

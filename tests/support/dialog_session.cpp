@@ -26,7 +26,61 @@ void Key(HWND control, UINT key) {
   ::SendMessageW(control, WM_KEYDOWN, key, 0);
   ::SendMessageW(control, WM_KEYUP, key, 0);
 }
+
+HWND Control(HWND parent, unsigned id) {
+  HWND control = ::GetDlgItem(parent, static_cast<int>(id));
+  EXPECT_NE(control, nullptr) << "no control " << id;
+  return control;
+}
 }  // namespace
+
+void TypeInto(HWND parent, unsigned id, const std::wstring& text) {
+  HWND edit = Control(parent, id);
+  if (!edit) return;
+  ::SetFocus(edit);
+  ::SendMessageW(edit, EM_SETSEL, 0, -1);
+  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ClickOn(HWND parent, unsigned id) {
+  if (HWND button = Control(parent, id)) ::SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+void SlideTo(HWND parent, unsigned id, int position) {
+  HWND trackbar = Control(parent, id);
+  if (!trackbar) return;
+  ::SetFocus(trackbar);
+  Key(trackbar, VK_HOME);
+  for (int i = 0; i < position; ++i) Key(trackbar, VK_RIGHT);
+}
+
+std::wstring TabText(HWND tabs, int index) {
+  wchar_t text[128] = {};
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = ARRAYSIZE(text);
+  ::SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+std::vector<std::wstring> PageCaptions(HWND sheet) {
+  HWND tabs = PropSheet_GetTabControl(sheet);
+  std::vector<std::wstring> captions;
+  for (int i = 0, count = TabCtrl_GetItemCount(tabs); i < count; ++i) captions.push_back(TabText(tabs, i));
+  return captions;
+}
+
+void GoToPage(HWND sheet, const std::wstring& caption) {
+  std::vector<std::wstring> captions = PageCaptions(sheet);
+  for (size_t i = 0; i < captions.size(); ++i) {
+    if (captions[i] == caption) {
+      PropSheet_SetCurSel(sheet, nullptr, static_cast<int>(i));
+      return;
+    }
+  }
+  ADD_FAILURE() << "the sheet has no page \"" << caption << "\"";
+}
 
 int Controls::TrackbarPosition(unsigned id) const {
   return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0));
@@ -61,31 +115,17 @@ void DialogSession::AddStep(std::wstring what, Step step) {
 }
 
 void DialogSession::AddType(unsigned id, std::wstring text) {
-  AddStep(FormatText(L"type \"%s\" into control %u", text.c_str(), id), [this, id, text](HWND window) {
-    HWND edit = ::GetDlgItem(ControlParent(window), static_cast<int>(id));
-    ASSERT_NE(edit, nullptr) << "no control " << id;
-    ::SetFocus(edit);
-    ::SendMessageW(edit, EM_SETSEL, 0, -1);
-    ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-  });
+  AddStep(FormatText(L"type \"%s\" into control %u", text.c_str(), id),
+          [this, id, text](HWND window) { TypeInto(ControlParent(window), id, text); });
 }
 
 void DialogSession::AddClick(unsigned id) {
-  AddStep(FormatText(L"click control %u", id), [this, id](HWND window) {
-    HWND button = ::GetDlgItem(ControlParent(window), static_cast<int>(id));
-    ASSERT_NE(button, nullptr) << "no control " << id;
-    ::SendMessageW(button, BM_CLICK, 0, 0);
-  });
+  AddStep(FormatText(L"click control %u", id), [this, id](HWND window) { ClickOn(ControlParent(window), id); });
 }
 
 void DialogSession::AddSlide(unsigned id, int position) {
-  AddStep(FormatText(L"slide control %u to %d", id, position), [this, id, position](HWND window) {
-    HWND trackbar = ::GetDlgItem(ControlParent(window), static_cast<int>(id));
-    ASSERT_NE(trackbar, nullptr) << "no control " << id;
-    ::SetFocus(trackbar);
-    Key(trackbar, VK_HOME);
-    for (int i = 0; i < position; ++i) Key(trackbar, VK_RIGHT);
-  });
+  AddStep(FormatText(L"slide control %u to %d", id, position),
+          [this, id, position](HWND window) { SlideTo(ControlParent(window), id, position); });
 }
 
 void DialogSession::AddLook(std::function<void(const Controls&)> look) {
@@ -149,34 +189,12 @@ void DialogSession::OnTick() {
 }
 
 SheetSession& SheetSession::OnPage(std::wstring caption) {
-  return Do(L"go to the page " + caption, [caption](HWND sheet) {
-    HWND tabs = PropSheet_GetTabControl(sheet);
-    int count = TabCtrl_GetItemCount(tabs);
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[128] = {};
-      TCITEMW item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = ARRAYSIZE(text);
-      ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-      if (caption == text) {
-        PropSheet_SetCurSel(sheet, nullptr, i);
-        return;
-      }
-    }
-    ADD_FAILURE() << "the sheet has no page \"" << caption << "\"";
-  });
+  return Do(L"go to the page " + caption, [caption](HWND sheet) { GoToPage(sheet, caption); });
 }
 
 std::wstring SheetSession::CurrentPage(HWND sheet) {
   HWND tabs = PropSheet_GetTabControl(sheet);
-  wchar_t text[128] = {};
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = text;
-  item.cchTextMax = ARRAYSIZE(text);
-  ::SendMessageW(tabs, TCM_GETITEMW, TabCtrl_GetCurSel(tabs), reinterpret_cast<LPARAM>(&item));
-  return text;
+  return TabText(tabs, TabCtrl_GetCurSel(tabs));
 }
 
 SheetSession& SheetSession::PressOK() {

@@ -44,6 +44,17 @@ struct Controls {
   std::vector<std::wstring> Labels() const;
 };
 
+// What the steps below do, for drivers of their own (nested_sheet.h): to the
+// control `id` of `parent` (a dialog or a sheet's page), and to a sheet.
+void TypeInto(HWND parent, unsigned id, const std::wstring& text);
+void ClickOn(HWND parent, unsigned id);
+void SlideTo(HWND parent, unsigned id, int position);
+// The text of the tab at `index`, and every page's tab, left to right.
+std::wstring TabText(HWND tabs, int index);
+std::vector<std::wstring> PageCaptions(HWND sheet);
+// Goes to the page whose tab reads `caption`, as a click on the tab does.
+void GoToPage(HWND sheet, const std::wstring& caption);
+
 // The engine under the sessions below: steps, boxes and the run.
 class DialogSession {
  public:

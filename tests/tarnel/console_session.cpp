@@ -63,6 +63,20 @@ std::wstring StatusText(const Controls& panel) {
   return text;
 }
 
+std::vector<std::wstring> BoxTexts(const ConsoleSession& admin) {
+  std::vector<std::wstring> texts;
+  for (const SeenDialog& box : admin.boxes()) texts.push_back(box.Text());
+  return texts;
+}
+
+std::vector<std::wstring> StatusAfterScan(const ConsoleSession& admin) {
+  const std::vector<std::wstring>& all = admin.statusTexts();
+  auto end = std::find_if(all.rbegin(), all.rend(), [](const std::wstring& text) {
+    return text.find(L"computers running") != std::wstring::npos || text == L"Lullan not found on any computers.";
+  });
+  return end == all.rend() ? all : std::vector<std::wstring>(end.base(), all.end());
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
   const DWORD start = ::GetTickCount();
   while (!done()) {

@@ -40,6 +40,12 @@ std::vector<std::wstring> Names(const Controls& panel);
 // The status bar's text now.
 std::wstring StatusText(const Controls& panel);
 
+class ConsoleSession;
+// The texts of the boxes a session saw, in order.
+std::vector<std::wstring> BoxTexts(const ConsoleSession& admin);
+// The status lines a session saw after the scan's own last line.
+std::vector<std::wstring> StatusAfterScan(const ConsoleSession& admin);
+
 class ConsoleSession : public SessionSteps<ConsoleSession> {
  public:
   ConsoleSession();

@@ -9,6 +9,7 @@
 
 #include "error_text.h"
 #include "profile_server_fixture.h"
+#include "responsiveness_probe.h"
 #include "text_format.h"
 
 namespace lullan::test {
@@ -94,6 +95,8 @@ class ProfileAssignmentTest : public ProfileServerTest {
         std::find_if(all.begin(), all.end(), [](const std::wstring& text) { return text.rfind(L"Assigning", 0) == 0; }),
         all.end());
   }
+  // A message and the system's reason for the error.
+  static std::wstring Because(const std::wstring& text, DWORD error) { return text + L": " + SystemErrorText(error); }
   static std::wstring Assigning(const wchar_t* computer) {
     return FormatText(L"Assigning profile stdLogoff to %s...", computer);
   }
@@ -135,22 +138,21 @@ TEST_F(ProfileAssignmentTest, OneWorkstationGetsTheProfileTheServerAndTheStampAn
 
 TEST_F(ProfileAssignmentTest, AWorkstationWithoutTheProductEndsTheOperationWithoutSummary) {
   DeleteTree(Registry(L"PC-2"), L"SOFTWARE\\Fennick");
-  AssignToAllThree(L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-2\n" +
-                   SystemErrorText(ERROR_FILE_NOT_FOUND));
+  AssignToAllThree(Because(L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-2", ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(progress, (Strings{Assigning(L"PC-1"), Success(L"PC-1"), Assigning(L"PC-2"), L"Ready"}));
   EXPECT_EQ(Assignment(L"PC-3"), L"- from - at -") << "not visited";
 }
 
 TEST_F(ProfileAssignmentTest, AReadOnlyVersionKeyIsToldAndTheOthersAreAssigned) {
   DenyWrites(L"PC-2");
-  AssignToAllThree(L"Can't open registry key SOFTWARE\\Fennick\\Lullan\\1.11 on PC-2\n" +
-                   SystemErrorText(ERROR_ACCESS_DENIED));
+  AssignToAllThree(Because(L"Can't open registry key SOFTWARE\\Fennick\\Lullan\\1.11 on PC-2", ERROR_ACCESS_DENIED));
   EXPECT_EQ(progress, (Strings{Assigning(L"PC-1"), Success(L"PC-1"), Assigning(L"PC-2"), L"Ready", Assigning(L"PC-3"),
                                Success(L"PC-3"), L"Assigned profile stdLogoff to 2 computers."}));
   EXPECT_EQ(Assignment(L"PC-3"), Assigned());
 }
 
-TEST_F(ProfileAssignmentTest, AnUnreachableOrRefusingRegistryIsToldAndNothingElseChanges) {
+TEST_F(ProfileAssignmentTest, AnUnreachableOrRefusingRegistryIsToldWhileTheDialogAnswersAndNothingElseChanges) {
+  ResponsivenessProbe probe;
   Strings rowsBefore;
   auto unchanged = [&](const Controls& panel) {
     EXPECT_EQ(RowLines(panel), rowsBefore);
@@ -164,16 +166,20 @@ TEST_F(ProfileAssignmentTest, AnUnreachableOrRefusingRegistryIsToldAndNothingEls
       .Click(IDC_ASSIGN_PROFILE)
       .Answer(ChooseProfile(L""))  // no choice: no question
       .Look([&](const Controls& panel) { rowsBefore = RowLines(panel); })
-      .Do(L"PC-1 is cut off", [this](HWND) { registry.FailMachine(L"PC-1", ERROR_BAD_NETPATH); });
+      .Do(L"PC-1 is cut off, and slow to say so", [&](HWND panel) {
+        registry.FailMachine(L"PC-1", ERROR_BAD_NETPATH);
+        registry.DelayEachCall(1000);
+        probe.Watch(panel);
+      });
   AssignStdLogoff(admin).Answer(IDOK).Look(unchanged);
   admin.Do(L"PC-1 refuses the console", [this](HWND) { registry.FailMachine(L"PC-1", ERROR_ACCESS_DENIED); });
-  AssignStdLogoff(admin).Answer(IDOK).Look(unchanged).Exit();
+  AssignStdLogoff(admin).Answer(IDOK).Look(unchanged).Do(L"stop watching", [&probe](HWND) { probe.Stop(); }).Exit();
   RunConsole(admin);
+  EXPECT_LT(probe.slowestMs(), 500u) << "the dialog never waited for the workstation";
   const std::wstring question = Box(L"Assign profile stdLogoff to 2 selected machines?");
-  EXPECT_EQ(Texts(admin),
-            (Strings{Box(L"No computer selected"), kChooser, kChooser, question,
-                     Box(L"Can't connect to PC-1's registry\n" + SystemErrorText(ERROR_BAD_NETPATH)), kChooser,
-                     question, Box(L"Can't connect to PC-1's registry\n" + SystemErrorText(ERROR_ACCESS_DENIED))}));
+  EXPECT_EQ(Texts(admin), (Strings{Box(L"No computer selected"), kChooser, kChooser, question,
+                                   Box(Because(L"Can't connect to PC-1's registry", ERROR_BAD_NETPATH)), kChooser,
+                                   question, Box(Because(L"Can't connect to PC-1's registry", ERROR_ACCESS_DENIED))}));
   EXPECT_EQ(Assignment(L"PC-1"), L"- from - at -");
   EXPECT_EQ(Assignment(L"PC-2"), L"stdShutdown from - at -") << "not visited after the first fails";
 }

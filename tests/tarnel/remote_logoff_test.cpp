@@ -30,19 +30,6 @@ class RemoteLogoffTest : public ConsoleTest {
     }
     return calls;
   }
-  static std::vector<std::wstring> BoxTexts(const ConsoleSession& admin) {
-    std::vector<std::wstring> texts;
-    for (const SeenDialog& box : admin.boxes()) texts.push_back(box.Text());
-    return texts;
-  }
-  // The status lines after the scan's own.
-  static std::vector<std::wstring> StatusAfterScan(const ConsoleSession& admin) {
-    const std::vector<std::wstring>& all = admin.statusTexts();
-    auto end = std::find_if(all.begin(), all.end(), [](const std::wstring& text) {
-      return text.find(L"computers running") != std::wstring::npos;
-    });
-    return end == all.end() ? all : std::vector<std::wstring>(end + 1, all.end());
-  }
 };
 
 TEST_F(RemoteLogoffTest, OneComputerIsProbedFirstSoThatTheQuestionNamesWhoIsLoggedOnNow) {

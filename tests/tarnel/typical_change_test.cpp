@@ -10,15 +10,13 @@
 // the console reaches through the same seam and which stands for the
 // monitor's own HKEY_LOCAL_MACHINE while its cycles run, in process, at the
 // console's fixed time.
-#include <windows.h>
-#include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include "config/resource.h"
 #include "machine_names.h"
 #include "monitor_log.h"
 #include "monitor_state.h"
+#include "nested_sheet.h"
 #include "product.h"
 #include "profile_server_fixture.h"
 #include "profile_sync.h"
@@ -48,19 +46,6 @@ class ProfileServerRegistry final : public RemoteRegistry {
   HKEY serverRoot_;
   FakeRemoteRegistry& others_;
 };
-
-// A sheet's caption, then its tabs.
-std::vector<std::wstring> SheetCaptionAndTabs(HWND sheet) {
-  std::vector<std::wstring> seen{DialogAnswerer::WindowText(sheet)};
-  HWND tabs = PropSheet_GetTabControl(sheet);
-  for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
-    wchar_t text[64] = {};
-    TCITEMW item{TCIF_TEXT, 0, 0, text, ARRAYSIZE(text), 0, 0};
-    TabCtrl_GetItem(tabs, i, &item);
-    seen.push_back(text);
-  }
-  return seen;
-}
 
 // While it lives, this process's HKEY_LOCAL_MACHINE is `root`: the
 // workstation's own registry, as its monitor sees it.
@@ -136,25 +121,19 @@ TEST_F(TypicalChangeTest, AProfileEditedAndAssignedAtTheConsoleReachesTheWorksta
   Store(L"WS-1", L"UseLogFile", DWORD{0});
   Store(L"WS-1", L"Teachers", DWORD{0x00010078}, groupsKey);
 
-  std::vector<std::wstring> sheetSeen;
+  NestedSheet sheet;
+  sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"20").Click(IDC_GENERAL_SHUTDOWN).PressOK();
   ConsoleSession admin;
   admin.WaitForScan()
       .Do(L"edit stdLogoff: 20 minutes, then shut down",
           [&](HWND panel) {
             OpenedSession<ModalSession> profiles;
             profiles.Do(L"select stdLogoff", [](HWND dialog) { SelectProfile(dialog, L"stdLogoff"); })
-                .Do(L"edit it",
-                    [&](HWND dialog) {
-                      OpenedSession<SheetSession> sheet;
-                      sheet.Do(L"read the sheet", [&](HWND window) { sheetSeen = SheetCaptionAndTabs(window); })
-                          .Type(IDC_GENERAL_IDLE_MINUTES, L"20")
-                          .Click(IDC_GENERAL_SHUTDOWN)
-                          .PressOK();
-                      sheet.ClickToOpen(dialog, IDOK);
-                    })
+                .Click(IDOK)
+                .Answer(sheet.Drive())
                 .PressCancel();
             profiles.ClickToOpen(panel, IDC_SHARED_PROFILES);
-            EXPECT_TRUE(profiles.boxes().empty()) << Narrow(profiles.Describe());
+            EXPECT_EQ(profiles.boxes().size(), 1u) << "the sheet, and no message: " << Narrow(profiles.Describe());
           })
       .Select({L"WS-1"})
       .Click(IDC_ASSIGN_PROFILE)
@@ -167,8 +146,8 @@ TEST_F(TypicalChangeTest, AProfileEditedAndAssignedAtTheConsoleReachesTheWorksta
   tarnel::CServerPanelDlg panel(server);
   admin.Run(panel);
   ASSERT_TRUE(panel.WaitForScan(30000));
-  EXPECT_EQ(sheetSeen, (std::vector<std::wstring>{L"Configuration for profile stdLogoff", L"General", L"Groups",
-                                                  L"Tuning", L"Notification"}))
+  EXPECT_EQ(sheet.caption(), L"Configuration for profile stdLogoff");
+  EXPECT_EQ(sheet.pages(), (std::vector<std::wstring>{L"General", L"Groups", L"Tuning", L"Notification"}))
       << "a profile's sheet has no Profile page";
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, StdLogoffKey(), L"ProfileLastChanged"), 0x000E0005u)
       << "the sheet stamped the profile at 14:05";

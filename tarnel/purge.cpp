@@ -1,0 +1,64 @@
+#include "purge.h"
+
+#include "registry_values.h"
+#include "remote_keys.h"
+#include "schema.h"
+#include "server_panel_dlg.h"
+#include "text_format.h"
+
+namespace lullan::tarnel {
+
+namespace {
+
+// A Windows NT label ("NT", "NTS", and Novell's "NW" too) never stands for a
+// Windows 9x computer.
+bool MayBeWin9x(const std::wstring& osText) { return !osText.starts_with(L'N'); }
+
+}  // namespace
+
+int PurgeComputers(ConsoleState& state, const std::vector<ScannedComputer>& computers,
+                   const ConsoleSettings& settings) {
+  if (computers.empty()) return 0;
+  state.reports.Push(StatusText{L"Purging non-Lullan computers..."});
+  ScanMessageSink messages(state.reports);
+  ComputersPurged purged;
+  for (const ScannedComputer& computer : computers) {
+    if (state.stop) break;  // Exit: nobody waits for the answer
+    // Only a computer the purge would remove is worth a question to its registry.
+    if (!computer.noService) continue;
+    if (settings.enableWin9x && MayBeWin9x(computer.osText) && HasWin9xComponent(computer.name, messages)) continue;
+    purged.computers.push_back(computer.name);
+  }
+  const int count = static_cast<int>(purged.computers.size());
+  state.reports.Push(std::move(purged));
+  state.reports.Push(StatusText{FormatText(L"Purged %d computer%s from list.", count, count >= 2 ? L"s" : L"")});
+  return count;
+}
+
+bool HasWin9xComponent(const std::wstring& computer, MessageSink& messages) {
+  LSTATUS status = ERROR_SUCCESS;
+  unique_hkey root = ConnectRegistry(computer, &status);
+  if (!root) {
+    messages.Show(FormatText(L"Error %ld connecting to %s's registry.", static_cast<long>(status), computer.c_str()) +
+                  L"\rIs Remote Registry Services installed?");
+    return false;
+  }
+  std::wstring path;
+  unique_hkey version = OpenVersionKey(root.get(), KEY_QUERY_VALUE, path, messages, &status);
+  if (!version) {
+    messages.Show(CantOpenRemoteKey(path, computer, status));
+    return false;
+  }
+  std::optional<std::wstring> installDir = ReadText(version.get(), config::kInstallDir);
+  if (!installDir || installDir->empty()) return false;
+  const std::wstring component = FormatText(L"%s\\quitcom.dll", installDir->c_str());
+  const DWORD attributes = ::GetFileAttributesW(component.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void CServerPanelDlg::Apply(const ComputersPurged& purged) {
+  for (const std::wstring& name : purged.computers)
+    if (CComputerInfo* record = state_->records.FindComputer(name)) RemoveComputer(*record);
+}
+
+}  // namespace lullan::tarnel

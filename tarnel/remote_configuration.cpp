@@ -1,0 +1,261 @@
+// "Configure" of the main dialog: the fetch into the local copy key, the
+// shared-profile warning, the sheet, and the copy-back.
+#include "remote_configuration.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "background_call.h"
+#include "configuration_sheet.h"
+#include "key_copy.h"
+#include "message_box.h"
+#include "product.h"
+#include "profile_warning_dlg.h"
+#include "registry_values.h"
+#include "remote_keys.h"
+#include "schema.h"
+#include "server_panel_app.h"
+#include "server_panel_dlg.h"
+#include "text_format.h"
+
+namespace lullan::tarnel {
+
+namespace {
+
+// What the warning's buttons end it with.
+constexpr INT_PTR kContinue = IDYES;
+constexpr INT_PTR kEditProfile = IDNO;
+
+// Characters no computer name holds; "\" would even name a key deeper down.
+constexpr wchar_t kNotInComputerNames[] = L"\\/:*?\"<>|";
+
+std::wstring CantOpenLocal(const std::wstring& path, LSTATUS status) {
+  return ErrorMessage(FormatText(L"Can't open registry key %s", path.c_str()), status);
+}
+
+std::wstring CantCopy(const std::wstring& computer, LSTATUS status) {
+  return ErrorMessage(FormatText(L"Error copying %s's registry data", computer.c_str()), status);
+}
+
+unique_hkey CreateLocalKey(const std::wstring& path, LSTATUS& status) {
+  HKEY key = nullptr;
+  status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, &key, nullptr);
+  return status == ERROR_SUCCESS ? unique_hkey(key) : unique_hkey();
+}
+
+// Removes the subkeys of the local copy that the workstation does not have.
+// A fetch makes them one level deep: one that holds keys of its own was not
+// made by the console and stays.
+LSTATUS RemoveStaleSubkeys(HKEY localCopy, const std::vector<std::wstring>& remoteSubkeys) {
+  std::vector<std::wstring> local;
+  if (LSTATUS status = SubkeyNames(localCopy, local); status != ERROR_SUCCESS) return status;
+  for (const std::wstring& name : local) {
+    auto same = [&name](const std::wstring& other) { return SameName(name, other); };
+    if (std::none_of(remoteSubkeys.begin(), remoteSubkeys.end(), same)) ::RegDeleteKeyW(localCopy, name.c_str());
+  }
+  return ERROR_SUCCESS;
+}
+
+// The Groups subkey of the workstation made equal to the local copy's.
+bool CopyGroupsBack(HKEY version, const std::wstring& computer, const std::wstring& versionKeyPath,
+                    const std::wstring& localCopyPath, MessageSink& messages) {
+  const std::wstring localPath = GroupsKeyPath(localCopyPath);
+  LSTATUS status = ERROR_SUCCESS;
+  unique_hkey local = OpenKey(HKEY_LOCAL_MACHINE, localPath, KEY_QUERY_VALUE, &status);
+  if (!local) {
+    messages.Show(CantOpenLocal(localPath, status));
+    return false;
+  }
+  HKEY opened = nullptr;
+  status = ::RegCreateKeyExW(version, kGroupsSubkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &opened, nullptr);
+  if (status != ERROR_SUCCESS) {
+    messages.Show(CantOpenRemoteKey(GroupsKeyPath(versionKeyPath), computer, status));
+    return false;
+  }
+  unique_hkey remote(opened);
+  if (status = MirrorValues(local.get(), remote.get()); status != ERROR_SUCCESS) {
+    messages.Show(CantCopy(computer, status));
+    return false;
+  }
+  return true;
+}
+
+// "Profile" as the local copy holds it; empty when there is none.
+std::wstring AssignedProfile(const std::wstring& localCopyPath) {
+  unique_hkey copy = OpenKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_QUERY_VALUE);
+  if (!copy) return std::wstring();
+  return ReadText(copy.get(), config::kProfile).value_or(std::wstring());
+}
+
+}  // namespace
+
+bool IsLocalCopyName(const std::wstring& computer) {
+  return !computer.empty() && computer.find_first_of(kNotInComputerNames) == std::wstring::npos &&
+         !SameName(computer, kProfilesSubkey);
+}
+
+LSTATUS CopyRemoteValues(HKEY remoteRoot, const std::wstring& remotePath, const std::wstring& localPath) {
+  LSTATUS status = ERROR_SUCCESS;
+  unique_hkey remote = OpenKey(remoteRoot, remotePath, KEY_READ, &status);
+  if (!remote) return status;
+  unique_hkey local = OpenKey(HKEY_LOCAL_MACHINE, localPath, KEY_QUERY_VALUE | KEY_SET_VALUE, &status);
+  if (!local) return status;
+  return MirrorValues(remote.get(), local.get());
+}
+
+bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& localCopyPath,
+                             std::wstring& versionKeyPath, MessageSink& messages) {
+  LSTATUS status = ERROR_SUCCESS;
+  unique_hkey root = ConnectRegistry(computer, &status);
+  if (!root) {
+    messages.Show(CantConnect(computer, status));
+    return false;
+  }
+  unique_hkey version =
+      OpenVersionKey(root.get(), KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, versionKeyPath, messages, &status);
+  if (!version) {
+    messages.Show(CantOpenRemoteKey(versionKeyPath, computer, status));
+    return false;
+  }
+  std::vector<std::wstring> subkeys;
+  if (status = SubkeyNames(version.get(), subkeys); status != ERROR_SUCCESS) {
+    messages.Show(ErrorMessage(
+        FormatText(L"Can't query registry key %s on %s", versionKeyPath.c_str(), computer.c_str()), status));
+    return false;
+  }
+  unique_hkey copy = CreateLocalKey(localCopyPath, status);
+  if (!copy) {
+    messages.Show(CantOpenLocal(localCopyPath, status));
+    return false;
+  }
+
+  // Each key that cannot be copied is told; the others are copied all the same.
+  bool complete = true;
+  auto copied = [&](LSTATUS result) {
+    if (result == ERROR_SUCCESS) return;
+    messages.Show(CantCopy(computer, result));
+    complete = false;
+  };
+  for (const std::wstring& name : subkeys) {
+    const std::wstring localPath = localCopyPath + L"\\" + name;
+    unique_hkey created = CreateLocalKey(localPath, status);
+    copied(created ? CopyRemoteValues(root.get(), versionKeyPath + L"\\" + name, localPath) : status);
+  }
+  copied(RemoveStaleSubkeys(copy.get(), subkeys));
+  copied(CopyRemoteValues(root.get(), versionKeyPath, localCopyPath));
+  return complete;
+}
+
+CopyBackResult CopyBackConfiguration(const std::wstring& computer, const std::wstring& versionKeyPath,
+                                     const std::wstring& localCopyPath, const config::ChangeMasks& masks,
+                                     MessageSink& messages) {
+  CopyBackResult result;
+  LSTATUS status = ERROR_SUCCESS;
+  unique_hkey root = ConnectRegistry(computer, &status);
+  if (!root) {
+    messages.Show(CantConnect(computer, status));
+    return result;
+  }
+  unique_hkey version = OpenKey(root.get(), versionKeyPath, KEY_WRITE, &status);
+  if (!version) {
+    messages.Show(CantOpenRemoteKey(versionKeyPath, computer, status));
+    return result;
+  }
+  unique_hkey copy = OpenKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_QUERY_VALUE, &status);
+  if (!copy) {
+    messages.Show(CantOpenLocal(localCopyPath, status));
+    return result;
+  }
+  result.reached = true;
+  result.complete = true;
+
+  // A value changed in the copy is read whole and written with its type.
+  auto copyBack = [&](const config::Setting& setting, bool reportUnreadable) -> bool {
+    RegistryValue value;
+    if (LSTATUS read = ReadValue(copy.get(), setting.name, value); read != ERROR_SUCCESS) {
+      if (reportUnreadable)
+        messages.Show(ErrorMessage(FormatText(L"RegQueryValueEx returned %d", static_cast<int>(read)), read));
+      return false;
+    }
+    if (LSTATUS written = WriteValue(version.get(), setting.name, value); written != ERROR_SUCCESS) {
+      messages.Show(ErrorMessage(FormatText(L"Can't write %s to %s", setting.name, computer.c_str()), written));
+      result.complete = false;
+      return false;
+    }
+    if (SameName(setting.name, config::kProfile)) result.profile = value.Text();
+    return true;
+  };
+  for (const config::Setting* setting : config::CopyBackTable(config::ChangeMask::Dword))
+    if (masks.IsMarked(setting->change)) copyBack(*setting, true);
+  for (const config::Setting* setting : config::CopyBackTable(config::ChangeMask::String))
+    if (masks.IsMarked(setting->change)) copyBack(*setting, false);
+  if (masks.IsMarked(config::kGroupsChangeBit) &&
+      !CopyGroupsBack(version.get(), computer, versionKeyPath, localCopyPath, messages))
+    result.complete = false;
+  return result;
+}
+
+void CServerPanelDlg::Configure() {
+  std::optional<std::wstring> name = GetSelectedComputer();
+  if (!name) return;
+  // Its record takes the new profile at the end, should the purge come meanwhile.
+  HeldComputer computer = HoldComputer(*name);
+  if (!IsLocalCopyName(*name)) {
+    ui::ShowMessage(window(),
+                    FormatText(L"Can't configure \"%s\": no local copy can be kept under that name.", name->c_str()));
+    return;
+  }
+  config::ConsoleHost& host = app_.host();
+  const config::Target machine = config::Target::Machine(*name);
+  const std::wstring localCopyPath = host.KeyPath(machine);
+
+  SetStatusText(FormatText(L"Retrieving configuration data for %s...", name->c_str()));
+  HeldMessages messages;
+  std::wstring versionKeyPath;
+  bool fetched = false;
+  RunInBackground(window(), [&] { fetched = CopyRemoteConfiguration(*name, localCopyPath, versionKeyPath, messages); });
+  messages.ShowAll(window());
+  if (!fetched) {
+    SetStatusText(L"Ready");
+    return;
+  }
+  SetStatusText(FormatText(L"Retrieved configuration for %s", name->c_str()));
+
+  config::Target target = machine;
+  std::wstring caption = FormatText(L"Configuration for %s", name->c_str());
+  if (std::wstring profile = AssignedProfile(localCopyPath); !profile.empty()) {
+    config::CProfileWarningDlg warning(*name, profile);
+    INT_PTR answer = warning.DoModal(window());
+    if (answer == kEditProfile) {
+      target = config::Target::Profile(profile);
+      caption = FormatText(L"Edit profile %s", profile.c_str());
+    } else if (answer != kContinue) {
+      SetStatusText(L"Ready");
+      return;
+    }
+  }
+
+  host.changes().Clear();
+  if (config::ShowConfigurationSheet(window(), host, target, caption, config::SheetPages::Machine) != IDOK) return;
+  const config::ChangeMasks masks = host.changes();
+  // The profile's pages wrote into the profile key: the workstation's copy
+  // was not edited, and nothing of it goes back.
+  if (target.IsProfile() || (masks.dwordChangeMask == 0 && masks.stringChangeMask == 0)) return;
+
+  CopyBackResult result;
+  RunInBackground(window(),
+                  [&] { result = CopyBackConfiguration(*name, versionKeyPath, localCopyPath, masks, messages); });
+  messages.ShowAll(window());
+  if (!result.reached) return;
+  if (result.profile && computer) {
+    computer->profile = *result.profile;
+    int row = list_.FindComputerRow(*name);
+    if (row >= 0) list_.SetSubItem(row, kProfileColumn, computer->profile.str());
+  }
+  SetStatusText(result.complete ? FormatText(L"Updated configuration for %s...", name->c_str())
+                                : FormatText(L"Configuration for %s was not completely updated.", name->c_str()));
+}
+
+}  // namespace lullan::tarnel

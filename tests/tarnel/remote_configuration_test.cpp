@@ -1,0 +1,356 @@
+// "Configure": the workstation's configuration fetched into its local copy
+// key, the shared-profile warning, the sheet on the copy (or on the
+// profile), and the values the pages changed copied back to the workstation,
+// Groups subkey included; and what happens when the workstation cannot be
+// reached.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "../../config/resource.h"  // the pages' controls, beside the console's own
+#include "console_fixture.h"
+#include "error_text.h"
+#include "nested_sheet.h"
+#include "responsiveness_probe.h"
+#include "text_format.h"
+
+namespace lullan::test {
+namespace {
+
+using Values = std::map<std::wstring, std::wstring>;
+
+// Every value of a key as regedit would show it: "dword 45", "sz C:\Logs".
+Values ValuesOf(HKEY root, const std::wstring& path) {
+  Values values;
+  unique_hkey key;
+  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return values;
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256] = {};
+    DWORD nameLength = ARRAYSIZE(name);
+    DWORD type = 0;
+    std::vector<BYTE> data(65536);
+    DWORD size = static_cast<DWORD>(data.size());
+    if (::RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+      break;
+    if (type == REG_DWORD && size == 4) {
+      values[name] = FormatText(L"dword %lu", *reinterpret_cast<const DWORD*>(data.data()));
+    } else if (type == REG_SZ) {
+      std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+      values[name] = L"sz " + text.substr(0, text.find(L'\0'));
+    } else {
+      values[name] = FormatText(L"type %lu, %lu bytes", type, size);
+    }
+  }
+  return values;
+}
+
+// The console's own messages, without the sheets and dialogs between them.
+std::vector<std::wstring> Messages(const ConsoleSession& admin) {
+  std::vector<std::wstring> texts;
+  for (const SeenDialog& box : admin.boxes())
+    if (box.caption == tarnel::kProgramTitle) texts.push_back(box.Text());
+  return texts;
+}
+
+std::vector<std::wstring> FivePages() { return {L"General", L"Groups", L"Tuning", L"Notification", L"Profile"}; }
+
+class ConfigureTest : public ConsoleTest {
+ protected:
+  ConfigureTest() {
+    app.InitInstance();  // the domain controller, for the Groups page
+    domain.AddGroups({L"Alpha", L"Beta", L"Delta", L"Gamma"});
+  }
+
+  std::wstring LocalCopy(const std::wstring& computer) const { return consoleKey + L"\\" + computer; }
+  std::wstring Profile(const std::wstring& name) const { return consoleKey + L"\\Profiles\\" + name; }
+  Values OnWorkstation(const std::wstring& computer, const std::wstring& subkey = L"") {
+    return ValuesOf(Registry(computer), subkey.empty() ? kVersionKey : std::wstring(kVersionKey) + L"\\" + subkey);
+  }
+  Values InLocalCopy(const std::wstring& computer, const std::wstring& subkey = L"") const {
+    return ValuesOf(HKEY_LOCAL_MACHINE, subkey.empty() ? LocalCopy(computer) : LocalCopy(computer) + L"\\" + subkey);
+  }
+  // A workstation as setup leaves it, with a configuration of its own.
+  void Configured(const std::wstring& computer) {
+    Workstation(computer, L"alice", 3);
+    Store(computer, L"IdleMinutes", 45);
+    Store(computer, L"LogDir", L"C:\\Logs");
+    Store(computer, L"LogoffScript", L"C:\\bye.bat");
+    Store(computer, L"Action", L"Logoff");
+    Store(computer, L"mSales", 20, std::wstring(kVersionKey) + L"\\Groups");
+  }
+  ConsoleSession& Configure(ConsoleSession& admin, const std::wstring& computer) {
+    return admin.Select({computer}).Click(IDC_CONFIGURE);
+  }
+  // The group properties dialog answered: after `minutes` idle minutes, OK.
+  static DialogAnswerer::Action Minutes(std::wstring minutes) {
+    return [minutes](HWND props) {
+      ::CheckRadioButton(props, IDC_GROUPPROPS_AFTER_IDLE, IDC_GROUPPROPS_AT_TIME, IDC_GROUPPROPS_AFTER_IDLE);
+      DialogAnswerer::PressButton(props, IDC_GROUPPROPS_AFTER_IDLE);
+      ::SetDlgItemTextW(props, IDC_GROUPPROPS_MINUTES, minutes.c_str());
+      DialogAnswerer::PressButton(props, IDOK);
+    };
+  }
+  static NestedSheet::Step SelectOnly(unsigned listId, std::wstring name) {
+    return [listId, name](HWND sheet) {
+      ui::CListView list(::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), static_cast<int>(listId)));
+      for (int i = 0; i < list.ItemCount(); ++i) list.Select(i, list.GetItemText(i, 0) == name);
+    };
+  }
+  static std::wstring Because(const std::wstring& text, DWORD error) { return text + L": " + SystemErrorText(error); }
+};
+
+TEST_F(ConfigureTest, TheSheetOpensOnAnExactCopyOfTheWorkstationAndCancelWritesNothingBack) {
+  Configured(L"PC-1");
+  // What an earlier fetch left that the workstation no longer has.
+  WriteString(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-1"), L"CustomMessage", L"Go home");
+  WriteDword(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-1") + L"\\Groups", L"mGone", 5);
+  WriteDword(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-1") + L"\\Retired", L"mGone", 5);
+  const Values workstation = OnWorkstation(L"PC-1");
+
+  NestedSheet sheet;
+  sheet
+      .Look([&](const Controls& general) {
+        EXPECT_EQ(general.Text(IDC_GENERAL_IDLE_MINUTES), L"45");
+        EXPECT_EQ(general.Text(IDC_GENERAL_LOG_DIR), L"C:\\Logs");
+        EXPECT_EQ(InLocalCopy(L"PC-1"), workstation) << "the copy holds what the workstation holds, and nothing else";
+        EXPECT_EQ(InLocalCopy(L"PC-1", L"Groups"), (Values{{L"mSales", L"dword 20"}}));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-1") + L"\\Retired"));
+      })
+      .Type(IDC_GENERAL_IDLE_MINUTES, L"50")
+      .PressCancel();
+  ConsoleSession admin;
+  Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive()).Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(sheet.caption(), L"Configuration for PC-1");
+  EXPECT_EQ(sheet.pages(), FivePages());
+  EXPECT_EQ(StatusAfterScan(admin), (std::vector<std::wstring>{L"Retrieving configuration data for PC-1...",
+                                                               L"Retrieved configuration for PC-1"}));
+  EXPECT_EQ(admin.boxes().size(), 1u) << "the sheet alone: " << Narrow(admin.Describe());
+  EXPECT_EQ(OnWorkstation(L"PC-1"), workstation);
+  std::vector<std::wstring> connected = registry.requests;
+  EXPECT_EQ(std::count(connected.begin(), connected.end(), L"\\\\PC-1"), 2) << "the scan's probe and the fetch";
+}
+
+TEST_F(ConfigureTest, AProfileIsWarnedOfAndEditProfileEditsTheProfileAloneWithNothingCopiedBack) {
+  Configured(L"PC-1");
+  Store(L"PC-1", L"Profile", L"stdLogoff");
+  Store(L"PC-1", L"PLS", L"SERVER");
+  WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes", 10);
+  const Values workstation = OnWorkstation(L"PC-1");
+
+  NestedSheet machineSheet;
+  machineSheet.PressCancel();
+  NestedSheet profileSheet;
+  profileSheet.Look([](const Controls& general) { EXPECT_EQ(general.Text(IDC_GENERAL_IDLE_MINUTES), L"10"); })
+      .Type(IDC_GENERAL_IDLE_MINUTES, L"99")
+      .PressOK();
+  ConsoleSession admin;
+  admin.WaitForScan();
+  Configure(admin, L"PC-1").Answer(IDCANCEL);
+  Configure(admin, L"PC-1").Answer(IDC_PROFILE_WARNING_CONTINUE).Answer(machineSheet.Drive());
+  Configure(admin, L"PC-1").Answer(IDC_PROFILE_WARNING_EDIT_PROFILE).Answer(profileSheet.Drive());
+  admin.Exit();
+  RunConsole(admin);
+
+  const std::wstring warning =
+      L"Machine 'PC-1' is using shared profile 'stdLogoff'. The profile overrides PC-1's custom configuration. It is "
+      L"recommended that you remove the shared profile from this machine if you change its settings, or else edit "
+      L"profile 'stdLogoff' (the changes will then apply to all machines using this profile).";
+  ASSERT_EQ(admin.boxes().size(), 5u) << Narrow(admin.Describe());
+  for (size_t box : {0u, 1u, 3u}) {
+    EXPECT_EQ(admin.boxes()[box].caption, L"Warning: shared profile assigned");
+    EXPECT_EQ(admin.boxes()[box].Text(), warning);
+  }
+  EXPECT_EQ(machineSheet.caption(), L"Configuration for PC-1");
+  EXPECT_EQ(profileSheet.caption(), L"Edit profile stdLogoff");
+  EXPECT_EQ(profileSheet.pages(), FivePages());
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes"), 99u);
+  EXPECT_EQ(OnWorkstation(L"PC-1"), workstation) << "the workstation's copy was not edited: nothing goes back";
+  EXPECT_EQ(InLocalCopy(L"PC-1"), workstation);
+  std::vector<std::wstring> status = StatusAfterScan(admin);
+  EXPECT_EQ(status.at(2), L"Ready") << "Cancel on the warning";
+  EXPECT_EQ(status.back(), L"Retrieved configuration for PC-1") << "no update was made";
+}
+
+TEST_F(ConfigureTest, OnlyTheIdleMinutesChangedReachTheWorkstation) {
+  Configured(L"PC-1");
+  Values expected = OnWorkstation(L"PC-1");
+  expected[L"IdleMinutes"] = L"dword 50";
+
+  NestedSheet sheet;
+  sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"50").PressOK();
+  ConsoleSession admin;
+  Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive()).Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(OnWorkstation(L"PC-1"), expected);
+  EXPECT_EQ(StatusAfterScan(admin).back(), L"Updated configuration for PC-1...");
+}
+
+TEST_F(ConfigureTest, GroupsAddedChangedAndRemovedInTheSheetReachTheWorkstation) {
+  Configured(L"PC-1");
+  Store(L"PC-1", L"mAlpha", 10, std::wstring(kVersionKey) + L"\\Groups");
+  Store(L"PC-1", L"dGamma", 0x000C0000, std::wstring(kVersionKey) + L"\\Groups");
+
+  NestedSheet sheet;
+  sheet.OnPage(L"Groups")
+      .Do(L"select Alpha", SelectOnly(IDC_GROUPS_MONITORED_LIST, L"Alpha"))
+      .Click(IDC_GROUPS_DELETE)
+      .Do(L"select Sales", SelectOnly(IDC_GROUPS_MONITORED_LIST, L"Sales"))
+      .Click(IDC_GROUPS_EDIT)
+      .Do(L"select Delta", SelectOnly(IDC_GROUPS_GLOBAL_LIST, L"Delta"))
+      .Click(IDC_GROUPS_ADD)
+      .PressOK();
+  ConsoleSession admin;
+  Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive()).Answer(Minutes(L"45")).Answer(Minutes(L"15")).Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(OnWorkstation(L"PC-1", L"Groups"),
+            (Values{{L"dGamma", L"dword 786432"}, {L"mDelta", L"dword 15"}, {L"mSales", L"dword 45"}}))
+      << Narrow(admin.Describe());
+  EXPECT_EQ(StatusAfterScan(admin).back(), L"Updated configuration for PC-1...");
+}
+
+TEST_F(ConfigureTest, AValueTheWorkstationNoLongerHasIsNotBroughtBack) {
+  Configured(L"PC-1");
+  Store(L"PC-1", L"mAlpha", 10, std::wstring(kVersionKey) + L"\\Groups");
+  NestedSheet first;
+  first.PressCancel();
+  NestedSheet second;
+  second
+      .Look([](const Controls& general) {
+        EXPECT_EQ(general.Text(IDC_GENERAL_LOG_DIR), L"") << "the page shows what the workstation has";
+      })
+      .Type(IDC_GENERAL_IDLE_MINUTES, L"31")
+      .OnPage(L"Groups")
+      .Do(L"select Sales", SelectOnly(IDC_GROUPS_MONITORED_LIST, L"Sales"))
+      .Click(IDC_GROUPS_DELETE)
+      .PressOK();
+  ConsoleSession admin;
+  Configure(admin.WaitForScan(), L"PC-1").Answer(first.Drive());
+  admin.Do(L"someone removes LogDir and the Alpha group on PC-1", [this](HWND) {
+    unique_hkey version;
+    ASSERT_EQ(::RegOpenKeyExW(Registry(L"PC-1"), kVersionKey, 0, KEY_SET_VALUE, version.put()), ERROR_SUCCESS);
+    ::RegDeleteValueW(version.get(), L"LogDir");
+    unique_hkey groups;
+    ASSERT_EQ(::RegOpenKeyExW(version.get(), L"Groups", 0, KEY_SET_VALUE, groups.put()), ERROR_SUCCESS);
+    ::RegDeleteValueW(groups.get(), L"mAlpha");
+  });
+  Configure(admin, L"PC-1").Answer(second.Drive()).Exit();
+  RunConsole(admin);
+
+  Values workstation = OnWorkstation(L"PC-1");
+  EXPECT_EQ(workstation[L"LogDir"], L"sz ") << "the page's empty text, not the directory the copy once held";
+  EXPECT_EQ(workstation[L"IdleMinutes"], L"dword 31");
+  EXPECT_EQ(OnWorkstation(L"PC-1", L"Groups"), Values{}) << "Alpha stays gone, Sales was deleted";
+}
+
+TEST_F(ConfigureTest, ALongExcludeFilesIsFetchedWholeWithTheValuesAfterItAndGoesBackWhole) {
+  Workstation(L"PC-1");
+  const std::wstring longList(2000, L'x');
+  Store(L"PC-1", L"ExcludeFiles", longList);  // before the others, as the enumeration meets it
+  Store(L"PC-1", L"IdleMinutes", 45);
+  Store(L"PC-1", L"CustomMessage", L"Bye");
+  std::wstring newList(1999, L'y');
+  newList += L"z";
+
+  NestedSheet sheet;
+  sheet
+      .Do(L"look at the copy",
+          [&](HWND) {
+            Values copy = InLocalCopy(L"PC-1");
+            EXPECT_EQ(copy[L"ExcludeFiles"], L"sz " + longList);
+            EXPECT_EQ(copy[L"IdleMinutes"], L"dword 45");
+            EXPECT_EQ(copy[L"CustomMessage"], L"sz Bye");
+          })
+      .OnPage(L"Tuning")
+      .Look([&](const Controls& tuning) { EXPECT_EQ(tuning.Text(IDC_TUNING_EXCLUDE_FILES), longList); })
+      .Type(IDC_TUNING_EXCLUDE_FILES, newList)
+      .PressOK();
+  ConsoleSession admin;
+  Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive()).Exit();
+  RunConsole(admin);
+  EXPECT_EQ(OnWorkstation(L"PC-1")[L"ExcludeFiles"], L"sz " + newList);
+}
+
+TEST_F(ConfigureTest, AProfileSetOnTheProfilePageShowsInTheRowAndStartsTheMonitorNextTime) {
+  Configured(L"PC-1");
+  services.On(L"PC-1").Service(L"Lullan", SERVICE_STOPPED).Service(L"LConfigMon", SERVICE_STOPPED);
+  NestedSheet sheet;
+  sheet.OnPage(L"Profile").Type(IDC_PROFILE_NAME, L"stdLogoff").Type(IDC_PROFILE_SERVER, L"SERVER").PressOK();
+  ConsoleSession admin;
+  Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive());
+  admin.Look([](const Controls& panel) { EXPECT_EQ(Column(panel, tarnel::kProfileColumn)[0], L"stdLogoff"); })
+      .Click(IDC_START_STOP)
+      .Answer(IDYES)
+      .Answer(IDOK)
+      .Exit();
+  RunConsole(admin);
+  Values workstation = OnWorkstation(L"PC-1");
+  EXPECT_EQ(workstation[L"Profile"], L"sz stdLogoff");
+  EXPECT_EQ(workstation[L"PLS"], L"sz SERVER");
+  EXPECT_EQ(services.State(L"PC-1", L"LConfigMon"), static_cast<DWORD>(SERVICE_RUNNING))
+      << "the record knows the new profile";
+}
+
+TEST_F(ConfigureTest, AWorkstationOutOfReachIsToldWhileTheDialogStaysResponsiveAndNothingOpens) {
+  for (const wchar_t* pc : {L"PC-GONE", L"PC-DENIED", L"PC-LOST"}) Configured(pc);
+  Listed(L"PC-BARE");
+  Registry(L"PC-BARE");  // reachable, without the product
+  const Values lost = OnWorkstation(L"PC-LOST");
+  ResponsivenessProbe probe;
+  NestedSheet sheet;
+  sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"50")
+      .Do(L"PC-LOST drops off the network", [this](HWND) { registry.FailMachine(L"PC-LOST", ERROR_BAD_NETPATH); })
+      .PressOK();
+  ConsoleSession admin;
+  admin.WaitForScan().Do(L"break PC-GONE and PC-DENIED", [this, &probe](HWND panel) {
+    registry.FailMachine(L"PC-GONE", ERROR_BAD_NETPATH);
+    registry.FailMachine(L"PC-DENIED", ERROR_ACCESS_DENIED);
+    registry.DelayEachCall(1000);
+    probe.Watch(panel);
+  });
+  for (const wchar_t* pc : {L"PC-GONE", L"PC-DENIED", L"PC-BARE"}) Configure(admin, pc).Answer(IDOK);
+  Configure(admin, L"PC-LOST").Answer(sheet.Drive()).Answer(IDOK);
+  admin.Do(L"stop watching", [&probe](HWND) { probe.Stop(); }).Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(Messages(admin),
+            (std::vector<std::wstring>{
+                Because(L"Can't connect to PC-GONE's registry", ERROR_BAD_NETPATH),
+                Because(L"Can't connect to PC-DENIED's registry", ERROR_ACCESS_DENIED),
+                Because(L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-BARE", ERROR_FILE_NOT_FOUND),
+                Because(L"Can't connect to PC-LOST's registry", ERROR_BAD_NETPATH),
+            }));
+  EXPECT_EQ(sheet.caption(), L"Configuration for PC-LOST");
+  EXPECT_EQ(OnWorkstation(L"PC-LOST"), lost);
+  EXPECT_EQ(InLocalCopy(L"PC-LOST")[L"IdleMinutes"], L"dword 50") << "the edit stays in the copy";
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-GONE")));
+  EXPECT_EQ(StatusAfterScan(admin).back(), L"Retrieved configuration for PC-LOST");
+  EXPECT_GT(probe.answers(), 100) << "the dialog answered all along";
+  EXPECT_LT(probe.slowestMs(), 500u) << "and never waited for a workstation";
+}
+
+TEST_F(ConfigureTest, ANameThatCannotNameALocalCopyIsRefusedAndTheProfilesStayWhole) {
+  Configured(L"PROFILES");
+  Listed(L"");
+  WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes", 10);
+  ConsoleSession admin;
+  admin.WaitForScan();
+  for (const wchar_t* pc : {L"PROFILES", L""}) Configure(admin, pc).Answer(IDOK);
+  admin.Exit();
+  RunConsole(admin);
+  EXPECT_EQ(Messages(admin),
+            (std::vector<std::wstring>{L"Can't configure \"PROFILES\": no local copy can be kept under that name.",
+                                       L"Can't configure \"\": no local copy can be kept under that name."}));
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes"), 10u);
+  EXPECT_EQ(ValuesOf(HKEY_LOCAL_MACHINE, consoleKey + L"\\Profiles"), Values{});
+}
+
+}  // namespace
+}  // namespace lullan::test
