@@ -1,7 +1,7 @@
 #include "config_key.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <exception>
 #include <vector>
 
 #include "message_box.h"
@@ -15,11 +15,18 @@ void ShowCantOpen(HWND owner, const std::wstring& path) {
 }
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+// Not std::logic_error, whose message string would bring the runtime's
+// copy-on-write strings into every program that shows a page (some 40 KB).
+class MissingSetting final : public std::exception {
+ public:
+  const char* what() const noexcept override { return "a configuration value missing from the schema"; }
+};
 }  // namespace
 
 const Setting& SettingOf(const wchar_t* name) {
   const Setting* setting = FindSetting(name);
-  if (!setting) throw std::logic_error("a configuration value missing from the schema");
+  if (!setting) throw MissingSetting();
   return *setting;
 }
 

@@ -90,7 +90,7 @@ class ConfigKey {
 };
 
 // The setting of that name in the schema; the names are spelled once there,
-// so a miss is a programming error (it throws std::logic_error).
+// so a miss is a programming error (it throws a std::exception).
 const Setting& SettingOf(const wchar_t* name);
 
 }  // namespace lullan::config

@@ -34,6 +34,14 @@ TEST(PackedTime, ScansTwelveHourTextBack) {
   EXPECT_EQ(ScanPackedTime(L"11:59 AM"), 0x000B003Bu);
 }
 
+TEST(PackedTime, ScansFieldByFieldAsScanfWould) {
+  EXPECT_EQ(ScanPackedTime(L" 7: 5  PM"), 0x00130005u) << "blanks before numbers and the letter";
+  EXPECT_EQ(ScanPackedTime(L"+7:05PM"), 0x00130005u);
+  EXPECT_EQ(ScanPackedTime(L"7 :05 PM"), 0x00070000u) << "the colon must follow the hour";
+  EXPECT_EQ(ScanPackedTime(L"07:05 pm"), 0x00070005u) << "only a capital P is afternoon";
+  EXPECT_EQ(ScanPackedTime(L"x7:05 PM"), 0u);
+}
+
 TEST(PackedTime, EveryShownTimeScansToItself) {
   for (unsigned hour = 0; hour < 24; ++hour) {
     for (unsigned minute = 0; minute < 60; minute += 7) {
