@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Pictures of the configuration pages and dialogs for docs/dialogs, as an
-# administrator sees them:
+# Pictures of the configuration pages and of setup's windows for
+# docs/dialogs, as an administrator sees them:
 #   scripts/capture-dialogs.sh <build-dir> [name...]     (default: every name)
-# Each name is a row of tests/config/config_preview.cpp. The pictures are
-# taken under Xvfb in a prefix of their own with a real graphics driver
-# (<build-dir>/shotprefix), inside a Wine virtual desktop, which draws the
-# title bars; Wine's Marlett font draws the caption buttons.
+# Each name is a row of tests/config/config_preview.cpp, or of
+# tests/setup/setup_preview.cpp for the names that begin with "setup-". The
+# pictures are taken under Xvfb in a prefix of their own with a real graphics
+# driver (<build-dir>/shotprefix), inside a Wine virtual desktop, which draws
+# the title bars; Wine's Marlett font draws the caption buttons.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 build="$(cd "$1" && pwd)"
 shift
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(tuning-page)
+[ ${#names[@]} -gt 0 ] || names=(tuning-page setup-desktop setup-main-dialog setup-about setup-licence
+  setup-install-type setup-install-dir setup-service-account setup-progress)
 
 source "$here/wine-env.sh"
 lullan_wine_env "$build"
@@ -41,7 +43,9 @@ export DISPLAY=":$(cat "$number")"
 for name in "${names[@]}"; do
   geometry="$build/capture-$name.geometry"
   rm -f "$geometry"
-  "$LULLAN_WINE" explorer /desktop=shot,800x600 "$build/bin/config_preview.exe" "$name" \
+  preview=config_preview.exe
+  [[ "$name" == setup-* ]] && preview=setup_preview.exe
+  "$LULLAN_WINE" explorer /desktop=shot,800x600 "$build/bin/$preview" "$name" \
     "$("$LULLAN_WINE" winepath -w "$geometry" 2>/dev/null)" >/dev/null 2>&1 &
   for _ in $(seq 1 300); do [ -s "$geometry" ] && break; sleep 0.1; done
   [ -s "$geometry" ] || { echo "capture-dialogs: $name did not come up" >&2; exit 1; }
