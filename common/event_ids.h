@@ -9,6 +9,7 @@ namespace lullan {
 inline constexpr DWORD kEventMonitorStarted = 0x40000080;        // configuration monitor running
 inline constexpr DWORD kEventMonitorStopping = 0x40000081;       // configuration monitor stopping
 inline constexpr DWORD kEventDispatcherFailed = 0xC000001A;      // service control dispatcher could not start
+inline constexpr DWORD kEventMonitorFailed = 0xC000001B;         // configuration monitor ended by an error (%1)
 inline constexpr DWORD kEventProfileServerMissing = 0xC0000011;  // "Profile" set, "PLS" empty
 inline constexpr DWORD kEventProfileCopyFailed = 0xC0000013;     // copying the shared profile failed
 

@@ -12,16 +12,31 @@ namespace lullan {
 
 namespace traits {
 
+// Kernel handles come back as null from most calls that fail (events,
+// threads, tokens, processes) and as INVALID_HANDLE_VALUE from CreateFile,
+// CreateNamedPipe and CreateToolhelp32Snapshot. Both owners take either value
+// as "no handle", so a failure kept in the other kind of owner is neither
+// mistaken for a handle nor closed.
+inline bool IsKernelHandle(HANDLE h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+
 struct Handle {  // kernel objects whose "none" is null: events, threads, tokens, processes
   using type = HANDLE;
   static type invalid() noexcept { return nullptr; }
+  static bool is_valid(type h) noexcept { return IsKernelHandle(h); }
   static void close(type h) noexcept { ::CloseHandle(h); }
 };
 
 struct FileHandle {  // CreateFile and friends, whose "none" is INVALID_HANDLE_VALUE
   using type = HANDLE;
   static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static bool is_valid(type h) noexcept { return IsKernelHandle(h); }
   static void close(type h) noexcept { ::CloseHandle(h); }
+};
+
+struct FindHandle {  // FindFirstFileW, which fails with INVALID_HANDLE_VALUE
+  using type = HANDLE;
+  static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(type h) noexcept { ::FindClose(h); }
 };
 
 struct Key {
@@ -76,6 +91,7 @@ struct AllocatedSid {  // AllocateAndInitializeSid
 
 using unique_handle = unique_any<traits::Handle>;
 using unique_file = unique_any<traits::FileHandle>;
+using unique_find = unique_any<traits::FindHandle>;
 using unique_hkey = unique_any<traits::Key>;
 using unique_schandle = unique_any<traits::ServiceHandle>;
 using unique_local_memory = unique_any<traits::LocalMemory>;

@@ -70,6 +70,20 @@ bool CopyTextA(char* buffer, size_t capacity, std::string_view text) {
   return n == text.size();
 }
 
+namespace {
+template <typename Char>
+std::basic_string<Char> QuotedIfBlank(std::basic_string_view<Char> path) {
+  constexpr Char kBlanks[] = {' ', '\t', '\0'};
+  if (path.find_first_of(kBlanks) == std::basic_string_view<Char>::npos) return std::basic_string<Char>(path);
+  std::basic_string<Char> quoted(1, Char('"'));
+  quoted.append(path).push_back(Char('"'));
+  return quoted;
+}
+}  // namespace
+
+std::wstring ProgramCommand(std::wstring_view path) { return QuotedIfBlank(path); }
+std::string ProgramCommandA(std::string_view path) { return QuotedIfBlank(path); }
+
 std::wstring Widen(std::string_view text, UINT codePage) {
   if (text.empty()) return std::wstring();
   int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

@@ -27,6 +27,12 @@ bool FormatIntoA(char* buffer, size_t capacity, const char* format, ...) __attri
 bool CopyText(wchar_t* buffer, size_t capacity, std::wstring_view text);
 bool CopyTextA(char* buffer, size_t capacity, std::string_view text);
 
+// A program's path as the first word of a command line: quoted when it holds
+// a blank, so that the system cannot take its first word for the program
+// ("C:\Program.exe" for "C:\Program Files\...").
+std::wstring ProgramCommand(std::wstring_view path);
+std::string ProgramCommandA(std::string_view path);
+
 std::wstring Widen(std::string_view text, UINT codePage = CP_ACP);
 std::string Narrow(std::wstring_view text, UINT codePage = CP_ACP);
 

@@ -1,8 +1,12 @@
 // One owner template for every kind of Win32 handle, in the spirit of WIL's
 // unique_any: get() to use, put() to receive from an out-parameter, reset() to
 // close early and release() to hand over. Each handle kind is a small traits
-// struct naming its type, its "no handle" value and how it is closed.
+// struct naming its type, its "no handle" value and how it is closed; a kind
+// whose calls fail with more than one value also says which values hold a
+// handle (is_valid).
 #pragma once
+
+#include <windows.h>
 
 #include <utility>
 
@@ -25,12 +29,16 @@ class unique_any {
   ~unique_any() { reset(); }
 
   pointer get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != Traits::invalid(); }
+  explicit operator bool() const noexcept { return Holds(value_); }
 
-  // Closes what is held and takes ownership of `value`.
+  // Closes what is held and takes ownership of `value`. The thread's last
+  // error stays as it was: callers report it after their owners are gone.
   void reset(pointer value = Traits::invalid()) noexcept {
     pointer old = std::exchange(value_, value);
-    if (old != Traits::invalid()) Traits::close(old);
+    if (!Holds(old)) return;
+    DWORD lastError = ::GetLastError();
+    Traits::close(old);
+    ::SetLastError(lastError);
   }
 
   // Gives up ownership without closing.
@@ -43,6 +51,14 @@ class unique_any {
   }
 
  private:
+  static bool Holds(pointer value) noexcept {
+    if constexpr (requires { Traits::is_valid(value); }) {
+      return Traits::is_valid(value);
+    } else {
+      return value != Traits::invalid();
+    }
+  }
+
   pointer value_;
 };
 

@@ -102,5 +102,6 @@
 // The console's shared-profile warning (CProfileWarningDlg): 3450-3499. Its
 // buttons end the dialog with their own IDs: Continue 6, Edit Profile 7, Cancel 2.
 #define IDC_PROFILE_WARNING_TEXT 3451
+#define IDC_PROFILE_WARNING_ICON 3452       // the system's warning icon
 #define IDC_PROFILE_WARNING_CONTINUE 6      // IDYES
 #define IDC_PROFILE_WARNING_EDIT_PROFILE 7  // IDNO

@@ -10,19 +10,6 @@ constexpr int kLowest = 0;
 constexpr int kHighest = 3;
 }  // namespace
 
-DWORD LeadingNumber(std::wstring_view text) {
-  size_t start = text.find_first_not_of(L" \t");
-  text.remove_prefix(start == std::wstring_view::npos ? text.size() : start);
-  DWORD number = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') break;
-    DWORD digit = static_cast<DWORD>(c - L'0');
-    if (number > (MAXDWORD - digit) / 10) return MAXDWORD;
-    number = number * 10 + digit;
-  }
-  return number;
-}
-
 CTuneDlg::CTuneDlg(ConfigHost& host, Target target) : CConfigPage(IDD_TUNING_PAGE, host, std::move(target)) {}
 
 bool CTuneDlg::OnInitPage() {

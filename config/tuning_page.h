@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config_page.h"
+#include "leading_number.h"  // what is stored of the threshold text
 
 namespace lullan::config {
 
@@ -26,11 +27,5 @@ class CTuneDlg final : public CConfigPage {
   bool ignoreKernel_ = false;
   bool monitorMouse_ = false;
 };
-
-// What is stored of the threshold text: its leading decimal number after any
-// blanks, 0 when it has none. There is no sign (a negative threshold would be
-// stored as a huge one) and no other check; a number too big for a DWORD is
-// the largest one.
-DWORD LeadingNumber(std::wstring_view text);
 
 }  // namespace lullan::config

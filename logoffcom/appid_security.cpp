@@ -202,17 +202,20 @@ DWORD RemoveFirstAceFor(std::vector<BYTE>& acl, const char* principal) {
   return ERROR_SUCCESS;
 }
 
-DWORD PrincipalSid(const char* name, std::vector<BYTE>& sid) {
+DWORD PrincipalSid(const char* name, std::vector<BYTE>& sid, const char* system) {
   DWORD sidSize = 0;
   DWORD domainSize = 0;
   SID_NAME_USE use;
-  if (::LookupAccountNameA(nullptr, name, nullptr, &sidSize, nullptr, &domainSize, &use) || sidSize == 0)
+  if (::LookupAccountNameA(system, name, nullptr, &sidSize, nullptr, &domainSize, &use))
     return ERROR_NONE_MAPPED;  // no size learned: nothing to build on
-  if (DWORD error = ::GetLastError(); error != ERROR_INSUFFICIENT_BUFFER) return error;
+  // A lookup that could not even learn the size says why (no such account, a
+  // machine that can't be reached...).
+  if (DWORD error = LastErrorOr(ERROR_NONE_MAPPED); error != ERROR_INSUFFICIENT_BUFFER || sidSize == 0)
+    return error != ERROR_INSUFFICIENT_BUFFER ? error : ERROR_NONE_MAPPED;
   std::vector<BYTE> buffer(sidSize);
   char domain[kDomainNameRoom] = {};
   domainSize = ARRAYSIZE(domain);
-  if (!::LookupAccountNameA(nullptr, name, buffer.data(), &sidSize, domain, &domainSize, &use))
+  if (!::LookupAccountNameA(system, name, buffer.data(), &sidSize, domain, &domainSize, &use))
     return LastErrorOr(ERROR_NONE_MAPPED);
   sid = std::move(buffer);
   return ERROR_SUCCESS;

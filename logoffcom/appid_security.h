@@ -57,8 +57,8 @@ DWORD AppendAllowAce(std::vector<BYTE>& acl, DWORD mask, const char* principal);
 DWORD RemoveFirstAceFor(std::vector<BYTE>& acl, const char* principal);
 
 // The SID of an account name ("Everyone", "SYSTEM", "INTERACTIVE", a user)
-// on this machine.
-DWORD PrincipalSid(const char* name, std::vector<BYTE>& sid);
+// as `system` knows it (null: this machine).
+DWORD PrincipalSid(const char* name, std::vector<BYTE>& sid, const char* system = nullptr);
 
 // The user SID of this process's token.
 DWORD CurrentUserSid(std::vector<BYTE>& sid);

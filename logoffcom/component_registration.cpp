@@ -92,8 +92,11 @@ LONG RegisterComponent(const char* moduleName, REFCLSID clsid, const char* descr
 
   SetKeyAndDefault(clsidKey.c_str(), nullptr, description);
   if (IsProgram(moduleName)) {
-    if (!path.empty()) SetKeyAndDefault(clsidKey.c_str(), "LocalServer32", path.c_str());
+    // COM runs this as a command line: quoted, a blank in the path cannot
+    // make it start some other program named by the path's first word.
+    if (!path.empty()) SetKeyAndDefault(clsidKey.c_str(), "LocalServer32", ProgramCommandA(path).c_str());
   } else if (!path.empty()) {
+    // A library is loaded by its path as it stands: no quotes.
     SetKeyAndDefault(clsidKey.c_str(), "InprocServer32", path.c_str());
     SetNamedString((clsidKey + "\\InprocServer32").c_str(), "ThreadingModel", threadingModel);
   }

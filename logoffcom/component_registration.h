@@ -18,7 +18,8 @@ namespace lullan {
 inline constexpr SYSKIND kTypeLibSystem = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
 // Writes the class, ProgID and AppID keys of a component. A module name
-// containing ".exe" registers a LocalServer32 (a program), any other an
+// containing ".exe" registers a LocalServer32 (a program, its path quoted
+// when it holds a blank, since COM runs it as a command line), any other an
 // InprocServer32 with the threading model and an empty "DllSurrogate" (a
 // library). No entry's failure stops the others; returns 0.
 LONG RegisterComponent(const char* moduleName, REFCLSID clsid, const char* description,

@@ -11,35 +11,34 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "unique_any.h"
+#include "critical_section.h"
+#include "handles.h"
 
 namespace lullan::profmon {
 
-namespace traits {
-struct File {
-  using type = FILE*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type f) noexcept { std::fclose(f); }
-};
-}  // namespace traits
-using unique_file_ptr = unique_any<traits::File>;
+// True for a path in the device namespace ("\\.\", "\\?\", "\\?\UNC\", "\??\",
+// slashes or backslashes) or in a server's named-pipe or mailslot namespace
+// ("\\server\pipe\..."): no place for a file written by LocalSystem. An
+// ordinary share ("\\server\share\...") is a place like any other.
+bool IsDevicePath(std::wstring_view path);
 
 class MonitorLog {
  public:
   enum class OpenResult { kAlreadyOpen, kOpened, kFailed, kClosedForGood };
 
-  MonitorLog();
-  ~MonitorLog();
+  MonitorLog() = default;
   MonitorLog(const MonitorLog&) = delete;
   MonitorLog& operator=(const MonitorLog&) = delete;
 
   // Opens "<directory>\LConfigMon.log" (emptying it) unless a file is open;
-  // held lines are written first.
-  OpenResult OpenIfClosed(const wchar_t* directory);
+  // held lines are written first. A folder in the device namespace, a file
+  // that is no plain file on disk or that has other links (hard links) is
+  // refused; on kFailed `whyNot`, when given, says why.
+  OpenResult OpenIfClosed(const wchar_t* directory, std::wstring* whyNot = nullptr);
   // Writes one line, opening the file in `directory` first if none is open;
   // held back instead while lines are being held. Nothing is written once the
   // file has been closed for good, or when it cannot be opened.
@@ -56,15 +55,16 @@ class MonitorLog {
 
   // The log's file name for a directory.
   static std::wstring FileName(const wchar_t* directory);
-  // "12/7/2026 9:05 text" with its line end, in the system's 8-bit code page.
+  // "12/7/2026 9:05 text" with its line end ("\n"; the file gets CR LF), in
+  // the system's 8-bit code page.
   static std::string FormatLine(const SYSTEMTIME& time, const std::wstring& text);
 
  private:
-  OpenResult OpenLocked(const wchar_t* directory);
+  OpenResult OpenLocked(const wchar_t* directory, std::wstring* whyNot);
   void WriteLocked(const std::string& line);
 
-  CRITICAL_SECTION lock_;
-  unique_file_ptr file_;
+  CriticalSection lock_;
+  unique_file file_;
   std::vector<std::string> held_;
   bool holding_ = true;
   bool closedForGood_ = false;

@@ -1,5 +1,10 @@
 #include "profile_sync.h"
 
+#include <cwchar>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "event_ids.h"
 #include "handles.h"
 #include "monitor_events.h"
@@ -12,6 +17,41 @@
 namespace lullan::profmon {
 
 namespace {
+
+// Opens the log in the configured folder. "LogDir" normally arrives with the
+// shared profile, which is copied only from the fourth cycle, so a folder
+// that cannot take the log must not end the monitor: the installation folder
+// and then the current one take it instead, and the log says which folder
+// was refused and why. Only when none can take it does the service end.
+void OpenLogFile(const wchar_t* configured, const wchar_t* installDirectory) {
+  std::vector<std::pair<std::wstring, std::wstring>> refused;  // folder, why
+  auto tried = [&refused](const wchar_t* folder) {
+    for (const auto& [before, why] : refused) {
+      if (::_wcsicmp(before.c_str(), folder) == 0) return true;
+    }
+    return false;
+  };
+  for (const wchar_t* folder : {configured, installDirectory, L"."}) {
+    if (folder[0] == L'\0' || tried(folder)) continue;
+    std::wstring why;
+    switch (Log().OpenIfClosed(folder, &why)) {
+      case MonitorLog::OpenResult::kFailed:
+        refused.emplace_back(folder, why);
+        continue;
+      case MonitorLog::OpenResult::kOpened:
+        for (const auto& [before, reason] : refused) {
+          LogLine(FormatText(L"Error: can't open log file in \"%s\": %s; logging to \"%s\" instead", before.c_str(),
+                             reason.c_str(), folder));
+        }
+        LogLine(L"GetRegParams: opened log file");
+        return;
+      case MonitorLog::OpenResult::kAlreadyOpen:
+      case MonitorLog::OpenResult::kClosedForGood:
+        return;
+    }
+  }
+  AbortService(1, L"Can't open log file");
+}
 
 // Reads the settings of an existing configuration key into the monitor state.
 void ReadSettings(HKEY key) {
@@ -26,17 +66,16 @@ void ReadSettings(HKEY key) {
     if (ReadDwordValue(key, L"UseLogFile", &useLogFile)) monitor.logging = useLogFile != 0;
   }
 
+  wchar_t installDirectory[ARRAYSIZE(monitor.logDirectory)] = L"";
+  ReadPathValue(key, L"InstallDir", installDirectory);
   monitor.logDirectory[0] = L'\0';
-  ReadStringValue(key, L"LogDir", monitor.logDirectory);
-  if (monitor.logDirectory[0] == L'\0') ReadStringValue(key, L"InstallDir", monitor.logDirectory);
+  ReadPathValue(key, L"LogDir", monitor.logDirectory);
+  if (monitor.logDirectory[0] == L'\0')
+    CopyText(monitor.logDirectory, ARRAYSIZE(monitor.logDirectory), installDirectory);
   // Neither set: the service's current directory, as before the first reading.
   if (monitor.logDirectory[0] == L'\0') CopyText(monitor.logDirectory, ARRAYSIZE(monitor.logDirectory), L".");
 
-  if (monitor.logging) {
-    MonitorLog::OpenResult opened = Log().OpenIfClosed(monitor.logDirectory);
-    if (opened == MonitorLog::OpenResult::kFailed) AbortService(1, L"Can't open log file");
-    if (opened == MonitorLog::OpenResult::kOpened) LogLine(L"GetRegParams: opened log file");
-  }
+  if (monitor.logging) OpenLogFile(monitor.logDirectory, installDirectory);
 
   monitor.profileServer[0] = L'\0';
   ReadStringValue(key, L"PLS", monitor.profileServer);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text_format.h"
+
 namespace lullan::profmon {
 
 bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD* value) {
@@ -15,15 +17,16 @@ bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD* value) {
   return true;
 }
 
-bool ReadStringValue(HKEY key, const wchar_t* name, wchar_t* buffer, size_t capacity) {
+bool ReadStringValue(HKEY key, const wchar_t* name, wchar_t* buffer, size_t capacity, DWORD* type) {
   if (capacity == 0) return false;
   // The room the setting has, terminator included; a longer text is refused.
   std::vector<wchar_t> data(capacity + 1, L'\0');
-  DWORD type = REG_NONE;
+  DWORD stored = REG_NONE;
   DWORD size = static_cast<DWORD>(capacity * sizeof(wchar_t));
-  if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+  if (::RegQueryValueExW(key, name, nullptr, &stored, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
     return false;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  if (stored != REG_SZ && stored != REG_EXPAND_SZ) return false;
+  if (type) *type = stored;
   // A text stored without its terminator ends where its data ends.
   size_t length = size / sizeof(wchar_t);
   if (length >= capacity) length = capacity - 1;
@@ -33,6 +36,19 @@ bool ReadStringValue(HKEY key, const wchar_t* name, wchar_t* buffer, size_t capa
     if (data[i] == L'\0') break;
   }
   return true;
+}
+
+bool ReadPathValue(HKEY key, const wchar_t* name, wchar_t* buffer, size_t capacity) {
+  std::vector<wchar_t> text(capacity, L'\0');
+  DWORD type = REG_NONE;
+  if (!ReadStringValue(key, name, text.data(), capacity, &type)) return false;
+  if (type == REG_EXPAND_SZ) {
+    std::vector<wchar_t> expanded(capacity, L'\0');
+    DWORD length = ::ExpandEnvironmentStringsW(text.data(), expanded.data(), static_cast<DWORD>(capacity));
+    if (length == 0 || length > capacity) return false;
+    text.swap(expanded);
+  }
+  return CopyText(buffer, capacity, text.data());
 }
 
 }  // namespace lullan::profmon

@@ -1,7 +1,8 @@
 // Copying the shared profile from the profile server over the workstation's
 // configuration: the profile key's subkeys first (one level deep), then its
 // own values. The copy only adds and overwrites; what the workstation has
-// and the profile lacks stays. Every value is copied whatever its size.
+// and the profile lacks stays. Every value up to 1 MiB is copied whole.
+#include <algorithm>
 #include <vector>
 
 #include "handles.h"
@@ -15,6 +16,13 @@
 namespace lullan::profmon {
 
 namespace {
+
+// What the profile server reports sizes no buffer beyond these. No value of a
+// configuration comes near a mebibyte; a larger one is passed over with a log
+// line. Names are bounded by the registry itself.
+constexpr DWORD kLargestValue = 1 << 20;    // bytes
+constexpr DWORD kLongestValueName = 16383;  // characters, without terminator
+constexpr DWORD kLongestKeyName = 255;      // characters, without terminator
 
 struct KeyShape {
   DWORD subkeys = 0;
@@ -30,15 +38,23 @@ bool QueryShape(HKEY key, KeyShape* shape) {
                             nullptr) == ERROR_SUCCESS;
 }
 
-// Buffers sized from what the key reports, so that no value is too long to
-// copy. The data buffer has room for the extra byte a text is written with.
+// Buffers sized from what the key reports, up to the limits above. The data
+// buffer has one byte beyond what enumeration may fill, kept zero: a text is
+// written with one byte more than it was stored with.
 class ValueBuffers {
  public:
   void Fit(const KeyShape& shape) {
-    if (name_.size() < shape.longestValueName + 1) name_.resize(shape.longestValueName + 1);
-    if (data_.size() < shape.longestValueData + 2) data_.resize(shape.longestValueData + 2);
+    size_t name = std::min(shape.longestValueName, kLongestValueName) + size_t{1};
+    size_t data = std::min(shape.longestValueData, kLargestValue) + size_t{1};
+    if (name_.size() < name) name_.resize(name);
+    if (data_.size() < data) data_.resize(data);
   }
   wchar_t* name() { return name_.data(); }
+  // Whatever an enumeration left in the name buffer reads as a text.
+  LSTATUS Terminated(LSTATUS status) {
+    name_.back() = L'\0';
+    return status;
+  }
   DWORD nameCapacity() const { return static_cast<DWORD>(name_.size()); }
   BYTE* data() { return data_.data(); }
   DWORD dataCapacity() const { return static_cast<DWORD>(data_.size() - 1); }
@@ -49,18 +65,29 @@ class ValueBuffers {
 };
 
 // Enumerates value `index` of `from` into the buffers; a value that grew since
-// the key was measured is measured again once.
+// the key was measured is measured again once. ERROR_MORE_DATA after that
+// means a value over the limit, whose name alone is then in the buffer.
 LSTATUS EnumValue(HKEY from, DWORD index, ValueBuffers& buffers, DWORD* type, DWORD* size) {
   for (int attempt = 0;; ++attempt) {
     DWORD nameLength = buffers.nameCapacity();
     *size = buffers.dataCapacity();
     std::fill(buffers.data(), buffers.data() + buffers.dataCapacity() + 1, BYTE{0});
     LSTATUS status = ::RegEnumValueW(from, index, buffers.name(), &nameLength, nullptr, type, buffers.data(), size);
-    if (status != ERROR_MORE_DATA || attempt > 0) return status;
+    if (status != ERROR_MORE_DATA) return buffers.Terminated(status);
+    if (attempt > 0) {
+      nameLength = buffers.nameCapacity();
+      ::RegEnumValueW(from, index, buffers.name(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+      return buffers.Terminated(status);
+    }
     KeyShape shape;
     if (!QueryShape(from, &shape)) return status;
     buffers.Fit(shape);
   }
+}
+
+void LogValueTooLarge(const wchar_t* name, const std::wstring& keyPath, const std::wstring& server) {
+  LogLine(FormatText(L"Error: value %s of %s on %s is larger than 1 MiB; not copied", name, keyPath.c_str(),
+                     server.c_str()));
 }
 
 // Writes one enumerated value; a text goes with one byte more than it was
@@ -70,7 +97,8 @@ LSTATUS WriteValue(HKEY to, ValueBuffers& buffers, DWORD type, DWORD size) {
   return ::RegSetValueExW(to, buffers.name(), 0, type, buffers.data(), written);
 }
 
-void CopySubkey(HKEY profileKey, HKEY localKey, const wchar_t* name) {
+void CopySubkey(HKEY profileKey, HKEY localKey, const wchar_t* name, const std::wstring& profileKeyPath,
+                const std::wstring& server) {
   unique_hkey localSubkey;
   if (::RegCreateKeyExW(localKey, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, localSubkey.put(),
                         nullptr) != ERROR_SUCCESS)
@@ -85,8 +113,12 @@ void CopySubkey(HKEY profileKey, HKEY localKey, const wchar_t* name) {
   for (DWORD index = 0; index < shape.values; ++index) {
     DWORD type = 0;
     DWORD size = 0;
-    if (EnumValue(remoteSubkey.get(), index, buffers, &type, &size) == ERROR_SUCCESS)
+    LSTATUS status = EnumValue(remoteSubkey.get(), index, buffers, &type, &size);
+    if (status == ERROR_SUCCESS) {
       WriteValue(localSubkey.get(), buffers, type, size);
+    } else if (status == ERROR_MORE_DATA) {
+      LogValueTooLarge(buffers.name(), profileKeyPath + L"\\" + name, server);
+    }
   }
 }
 
@@ -121,12 +153,12 @@ bool GetRemoteConfig() {
   if (shape.subkeys == 0) {
     DebugLine(L"dbg> no subkeys found");
   } else {
-    std::vector<wchar_t> subkeyName(shape.longestSubkeyName + 1);
+    std::vector<wchar_t> subkeyName(std::min(shape.longestSubkeyName, kLongestKeyName) + size_t{1});
     for (DWORD index = 0; index < shape.subkeys; ++index) {
       DWORD length = static_cast<DWORD>(subkeyName.size());
       if (::RegEnumKeyExW(profileKey.get(), index, subkeyName.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
           ERROR_SUCCESS)
-        CopySubkey(profileKey.get(), localKey.get(), subkeyName.data());
+        CopySubkey(profileKey.get(), localKey.get(), subkeyName.data(), profileKeyPath, server);
     }
   }
 
@@ -138,9 +170,11 @@ bool GetRemoteConfig() {
     for (DWORD index = 0; index < shape.values; ++index) {
       DWORD type = 0;
       DWORD size = 0;
-      if (EnumValue(profileKey.get(), index, buffers, &type, &size) == ERROR_SUCCESS) {
+      LSTATUS status = EnumValue(profileKey.get(), index, buffers, &type, &size);
+      if (status == ERROR_SUCCESS) {
         WriteValue(localKey.get(), buffers, type, size);
       } else {
+        if (status == ERROR_MORE_DATA) LogValueTooLarge(buffers.name(), profileKeyPath, server);
         DebugLine(FormatText(L"dbg> error setting reg val %s from %s", buffers.name(), server.c_str()));
       }
     }

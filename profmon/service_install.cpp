@@ -33,7 +33,7 @@ void InstallMonitorService(const std::wstring& account, const std::wstring& pass
   }
   // A path with a blank is quoted, so that the service manager cannot start
   // some other program that happens to match its first word.
-  std::wstring command = wcschr(path, L' ') ? FormatText(L"\"%s\"", path) : std::wstring(path);
+  std::wstring command = ProgramCommand(path);
 
   unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) {

@@ -13,8 +13,9 @@ root="$(cd "$here/.." && pwd)"
 build="$(cd "$1" && pwd)"
 shift
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(tuning-page setup-desktop setup-main-dialog setup-about setup-licence
-  setup-install-type setup-install-dir setup-service-account setup-progress)
+[ ${#names[@]} -gt 0 ] || names=(general-page daily-time groups-page group-props tuning-page notification-page
+  profile-page profile-warning setup-desktop setup-main-dialog setup-about setup-licence setup-install-type
+  setup-install-dir setup-service-account setup-progress)
 
 source "$here/wine-env.sh"
 lullan_wine_env "$build"

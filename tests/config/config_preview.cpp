@@ -13,9 +13,21 @@
 #include <string>
 
 #include "config_host.h"
+#include "config_key.h"
+#include "daily_time_dlg.h"
+#include "fake_platform.h"
+#include "general_page.h"
+#include "group_props_dlg.h"
+#include "groups_page.h"
 #include "message_box.h"
+#include "notification_page.h"
+#include "packed_time.h"
 #include "preview_window.h"
+#include "profile_page.h"
+#include "profile_warning_dlg.h"
 #include "prop_sht.h"
+#include "scripted_domain.h"
+#include "text_format.h"
 #include "tuning_page.h"
 
 namespace {
@@ -33,6 +45,43 @@ INT_PTR ShowPage(ConfigHost& host) {
   return sheet.DoModal(nullptr);
 }
 
+INT_PTR ShowDailyTime(ConfigHost& host) {
+  CDailyTimeDlg dialog(host, Target(), DailyTimeMode::Page);
+  return dialog.DoModal(nullptr);
+}
+
+// The Groups page of a machine in a small domain, with groups of both kinds
+// monitored.
+INT_PTR ShowGroupsPage(ConfigHost& host) {
+  test::ScriptedDomain domain;
+  domain.DomainController(L"FENNICK-DC1");
+  domain.AddGroups({L"Accounting", L"Domain Admins", L"Domain Guests", L"Domain Users", L"Front Desk", L"Lab Students",
+                    L"Library Kiosks", L"Night Shift", L"Sales", L"Temporary Staff"});
+  test::ScopedPlatform seams;
+  seams.Use(domain);
+  LSTATUS status = ERROR_SUCCESS;
+  bool existed = false;
+  if (ConfigKey groups = ConfigKey::Create(FormatText(L"%s\\Groups", kPreviewKey), KEY_WRITE, &status, &existed)) {
+    groups.WriteDword(L"mLab Students", 15);
+    groups.WriteDword(L"mLibrary Kiosks", 5);
+    groups.WriteDword(L"dNight Shift", PackTime(6, 30));
+    groups.WriteDword(L"dTemporary Staff", PackTime(18, 0));
+  }
+  return ShowPage<CGroupsDlg>(host);
+}
+
+INT_PTR ShowGroupProps(ConfigHost& host) {
+  CGroupPropsDlg dialog(host, Target(), L"Lab Students,Library Kiosks", GroupKind::Minutes, L"15", 0);
+  return dialog.DoModal(nullptr);
+}
+
+// The console's warning with the longest names a machine (15 characters) and
+// a profile (63) can have.
+INT_PTR ShowProfileWarning(ConfigHost&) {
+  CProfileWarningDlg dialog(L"WS-ACCOUNTS-017", L"Accounting-Department-Second-Floor-Workstations-Late-Shift-2026");
+  return dialog.DoModal(nullptr);
+}
+
 struct Preview {
   const wchar_t* name;
   INT_PTR (*show)(ConfigHost& host);
@@ -40,7 +89,14 @@ struct Preview {
 
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
 const Preview kPreviews[] = {
+    {L"general-page", &ShowPage<CGeneralDlg>},
+    {L"daily-time", &ShowDailyTime},
+    {L"groups-page", &ShowGroupsPage},
+    {L"group-props", &ShowGroupProps},
     {L"tuning-page", &ShowPage<CTuneDlg>},
+    {L"notification-page", &ShowPage<CNotifyDlg>},
+    {L"profile-page", &ShowPage<CServerDlg>},
+    {L"profile-warning", &ShowProfileWarning},
 };
 
 }  // namespace

@@ -76,6 +76,17 @@ TEST_F(AppIdSecurityTest, APrincipalThatCannotBeLookedUpWritesNothing) {
   EXPECT_TRUE(ReadClassesBinary(keyPath_, "LaunchPermission").empty()) << "the launch step is skipped";
 }
 
+TEST(PrincipalSid, ALookupThatFailsSaysWhy) {
+  std::vector<BYTE> sid;
+  EXPECT_EQ(PrincipalSid("No Such Account 4711", sid), static_cast<DWORD>(ERROR_NONE_MAPPED));
+  // A machine that cannot be reached fails the first lookup before any size
+  // is known; the caller must learn that, not "no such account".
+  EXPECT_EQ(PrincipalSid("Everyone", sid, "\\\\NO-SUCH-HOST-4711"), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_TRUE(sid.empty());
+  ASSERT_EQ(PrincipalSid("Everyone", sid), 0u);
+  EXPECT_EQ(SidText(sid.data()), "S-1-1-0");
+}
+
 TEST_F(AppIdSecurityTest, TheKeyPathGetsBracesWhenTheStringLacksThem) {
   std::string bare = appId_.substr(1, appId_.size() - 2);
   EXPECT_EQ(AppIdKeyPath(bare), "APPID\\" + appId_);

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "built_files.h"
+#include "com_apartment.h"
+#include "com_ptr.h"
 #include "handles.h"
+#include "quitcom_interface.h"
 #include "quitcom_registry.h"
 #include "registry_fixture.h"
 
@@ -56,6 +59,34 @@ TEST_F(QuitcomRegistrationTest, UnregisterRemovesTheTreesWholeAndASecondCallChan
   HRESULT second = Call("DllUnregisterServer");
   EXPECT_TRUE(FAILED(second)) << std::hex << second;
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kFCLogoffKey, nullptr).value_or(L"(missing)"), L"someone else's");
+}
+
+// COM loads a library by its path as it stands: unlike a program's command
+// line, it must not be quoted, blank or not.
+TEST(QuitcomFromAFolderWithABlank, RegistersItsPathAsItStandsAndIsCreatedInProcess) {
+  ScratchFolder folder(L"lul test");
+  const std::wstring copy = folder.Copy(RecordingFile(L"quitcom.dll"));
+  ASSERT_FALSE(copy.empty());
+  RemoveQuitcomRegistration();
+  {
+    unique_library library(::LoadLibraryW(copy.c_str()));
+    ASSERT_TRUE(library) << "error " << ::GetLastError();
+    auto call = [&](const char* name) {
+      auto found = reinterpret_cast<Export>(reinterpret_cast<void (*)()>(::GetProcAddress(library.get(), name)));
+      return found ? found() : E_POINTER;
+    };
+    ASSERT_EQ(call("DllRegisterServer"), S_OK);
+    ExpectQuitcomRegistered(copy);
+    {
+      ComApartment apartment;
+      com_ptr<ILogoff> object;
+      EXPECT_EQ(::CoCreateInstance(CLSID_FCLogoff, nullptr, CLSCTX_INPROC_SERVER, IID_ILogoff, object.put_void()),
+                S_OK);
+    }
+    EXPECT_EQ(call("DllUnregisterServer"), S_OK);
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFCLogoffKey));
+  RemoveQuitcomRegistration();
 }
 
 }  // namespace

@@ -7,14 +7,18 @@
 
 #include <tlhelp32.h>
 
+#include <optional>
 #include <vector>
 
 #include "built_files.h"
 #include "com_ptr.h"
+#include "component_registry.h"
 #include "handles.h"
+#include "planted_program.h"
 #include "quitsrv.h"
 #include "quitsrv_registry.h"
 #include "recorded_exit.h"
+#include "registry_fixture.h"
 #include "text_format.h"
 #include "window_driver.h"
 
@@ -56,6 +60,32 @@ bool IsRpcFailure(HRESULT result) {
   if (HRESULT_FACILITY(result) == FACILITY_RPC) return true;
   return HRESULT_FACILITY(result) == FACILITY_WIN32 && HRESULT_CODE(result) >= 1700 && HRESULT_CODE(result) < 1800;
 }
+
+// A copy of the planted program at `path` for the life of the object, and
+// no record of an earlier run.
+class PlantedProgram {
+ public:
+  explicit PlantedProgram(const std::wstring& path) : path_(path) {
+    DeleteTree(HKEY_CURRENT_USER, kPlantedProgramKey);
+    planted_ = ::CopyFileW(RecordingFile(L"planted_program.exe").c_str(), path.c_str(), FALSE) != FALSE;
+  }
+  ~PlantedProgram() {
+    ::DeleteFileW(path_.c_str());
+    DeleteTree(HKEY_CURRENT_USER, kPlantedProgramKey);
+  }
+  PlantedProgram(const PlantedProgram&) = delete;
+  PlantedProgram& operator=(const PlantedProgram&) = delete;
+
+  bool planted() const { return planted_; }
+  // The command line it was started with, if anything started it.
+  std::optional<std::wstring> StartedAs() const {
+    return ReadString(HKEY_CURRENT_USER, kPlantedProgramKey, kPlantedProgramValue);
+  }
+
+ private:
+  std::wstring path_;
+  bool planted_ = false;
+};
 
 class QuitsrvServerTest : public testing::Test {
  protected:
@@ -124,6 +154,37 @@ TEST_F(QuitsrvServerTest, AskingForAnInterfaceTheObjectLacksEndsTheServer) {
   com_ptr<IDispatch> object;
   EXPECT_EQ(Create(IID_IDispatch, object.put_void()), E_NOINTERFACE);
   EXPECT_TRUE(ServersEndWithin(10000));
+}
+
+// With the product in "C:\Program Files\Lullan", a "C:\Program.exe" must not
+// run in the server's place, as the interactive user, on every remote logoff.
+TEST_F(QuitsrvServerTest, RegisteredFromAFolderWithABlankTheServerItselfIsStarted) {
+  ScratchFolder folder(L"lul test");
+  const std::wstring server = folder.Copy(RecordingFile(L"quitsrv.exe"));
+  ASSERT_FALSE(server.empty());
+  PlantedProgram planted(server.substr(0, server.find(L' ')) + L".exe");
+  ASSERT_TRUE(planted.planted());
+  ChildRun registration = RunAndAnswer(server, L"-RegServer");
+  ASSERT_TRUE(registration.finished && registration.exitCode == 0) << Narrow(registration.Describe());
+  // COM runs the value as a command line, "-Embedding" appended.
+  EXPECT_EQ(ComparablePath(ReadString(HKEY_CLASSES_ROOT, std::wstring(kFCLogoffExKey) + L"\\LocalServer32", nullptr)
+                               .value_or(L"(missing)")),
+            ComparablePath(L"\"" + server + L"\""));
+
+  com_ptr<ILogoffEx> object;
+  HRESULT created = Create(IID_ILogoffEx, object.put_void());
+  EXPECT_EQ(planted.StartedAs().value_or(L"(not started)"), L"(not started)");
+  ASSERT_EQ(created, S_OK) << "0x" << std::hex << created;
+  EXPECT_EQ(object->Logoff(), S_OK);
+  EXPECT_EQ(RecordedExitFlags(), std::vector<DWORD>{4});
+  object.reset();
+  // The server runs from the folder, which goes when the test ends.
+  EXPECT_TRUE(ServersEndWithin(10000));
+
+  ChildRun unregistration = RunAndAnswer(server, L"-UnregServer");
+  EXPECT_TRUE(unregistration.finished && unregistration.exitCode == 0) << Narrow(unregistration.Describe());
+  for (const wchar_t* tree : {kFCLogoffExKey, L"FenComOpc.Logoff", kFCLogoffExAppIdKey, kQuitsrvTypeLibKey})
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, tree)) << "HKCR\\" << tree;
 }
 
 }  // namespace

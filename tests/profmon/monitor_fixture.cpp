@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "handles.h"
 #include "monitor_log.h"
 #include "monitor_state.h"
 #include "profile_sync.h"
@@ -13,16 +14,20 @@
 namespace lullan::test {
 
 namespace {
+// The folder with its files and the folders in it.
 void RemoveFolder(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+  unique_find search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+  for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.get(), &found)) {
+    std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveFolder(folder + L"\\" + name);
+    } else {
+      ::DeleteFileW((folder + L"\\" + name).c_str());
+    }
   }
+  search.reset();
   ::RemoveDirectoryW(folder.c_str());
 }
 }  // namespace
@@ -38,7 +43,10 @@ MonitorTest::MonitorTest() : versionKey(VersionKeyPath()) {
   logFolder = FormatText(L"%slullan-monitor-%lu-%d", temp, ::GetCurrentProcessId(), ++counter);
   RemoveFolder(logFolder);
   ::CreateDirectoryW(logFolder.c_str(), nullptr);
+  Restart();
+}
 
+void MonitorTest::Restart() {
   profmon::Log().Reset();
   profmon::Monitor() = profmon::MonitorState{};
   profmon::Monitor().configKeyPath = versionKey;

@@ -19,6 +19,9 @@ class MonitorTest : public ::testing::Test {
 
   // Runs `count` monitoring cycles.
   void Cycles(int count);
+  // The monitor as a new start of the service finds it: state and log as at
+  // process start, the configuration key path set.
+  void Restart();
 
   // The workstation's configuration (HKLM version key).
   void SetLocal(const wchar_t* name, const std::wstring& text);

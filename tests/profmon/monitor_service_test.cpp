@@ -175,8 +175,63 @@ TEST_F(MonitorServiceTest, RemovingARunningServiceStopsItFirst) {
             "Stopping Lullan Configuration Monitor.\n"
             "Lullan Configuration Monitor stopped.\n"
             "Lullan Configuration Monitor removed.\n")
-      << "state before removing: " << stateBeforeRemove << "\nlog:\n" << LogText();
+      << "state before removing: " << stateBeforeRemove << "\nlog:\n"
+      << LogText();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServiceKey));
+}
+
+// The process the service runs in, as an owner to wait on; none when stopped.
+unique_handle ServiceProcess() {
+  unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_QUERY_STATUS));
+  SERVICE_STATUS_PROCESS status{};
+  DWORD size = 0;
+  if (!service || !::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                          sizeof status, &size))
+    return unique_handle();
+  return unique_handle(::OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
+}
+
+// "LogDir" normally comes with the shared profile, copied only from the fourth
+// cycle: a folder that cannot take the log must leave the service running, or
+// that profile could never put it right.
+TEST_F(MonitorServiceTest, ALogDirThatCannotTakeTheLogLeavesTheServiceRunningWithItsLogInInstallDir) {
+  const std::wstring versionKey = VersionKeyPath();
+  WriteString(HKEY_LOCAL_MACHINE, versionKey, L"InstallDir", logFolder);
+  ASSERT_EQ(RunProgram(L"profmon.exe", L"-install").output,
+            "dbg: in wmain\n"
+            "dbg: run service as user LocalSystem\n"
+            "Lullan Configuration Monitor installed.\n");
+  // Whoever created this pipe first would be sent the log, and could act as
+  // LocalSystem on Windows.
+  unique_file pipe(::CreateNamedPipeW(L"\\\\.\\pipe\\LConfigMon.log", PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                      1, 0, 64 * 1024, 0, nullptr));
+  ASSERT_TRUE(pipe) << "error " << ::GetLastError();
+
+  for (const std::wstring& logDir : {logFolder + L"\\missing\\folder", std::wstring(L"\\\\.\\pipe")}) {
+    SCOPED_TRACE(Narrow(logDir));
+    WriteString(HKEY_LOCAL_MACHINE, versionKey, L"LogDir", logDir);
+    ::DeleteFileW(LogFile().c_str());
+    ASSERT_TRUE(ServiceCall(true)) << "StartService failed: " << ::GetLastError();
+    ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s)) << "state " << ServiceState() << "\nlog:\n" << LogText();
+    unique_handle process = ServiceProcess();
+    ASSERT_TRUE(process) << "error " << ::GetLastError();
+    // The second cycle, on the monitor thread, has run too.
+    for (auto end = Clock::now() + 30s; Clock::now() < end && CountOf(LogText(), "leaving GetRegParams") < 2;)
+      std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(CountOf(LogText(), "leaving GetRegParams"), 2u) << LogText();
+    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(CountOf(LogText(), "Error: can't open log file in \"" + Narrow(logDir) + "\": "), 1u) << LogText();
+    EXPECT_EQ(CountOf(LogText(), "; logging to \"" + Narrow(logFolder) + "\" instead\r\n"), 1u) << LogText();
+
+    ASSERT_TRUE(ServiceCall(false)) << "ControlService failed: " << ::GetLastError() << "\nlog:\n" << LogText();
+    ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 30s)) << "state " << ServiceState();
+    // The next start needs a process of its own.
+    EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the service's process did not end";
+  }
+  DWORD inPipe = 0;
+  ::PeekNamedPipe(pipe.get(), nullptr, 0, nullptr, &inPipe, nullptr);
+  EXPECT_EQ(inPipe, 0u) << "log lines went into the pipe";
 }
 
 TEST_F(MonitorServiceTest, AnAccountOnTheCommandLineRunsTheService) {

@@ -157,6 +157,40 @@ TEST_F(ProfileSyncTest, ValuesOfAnySizeArriveWhole) {
   EXPECT_EQ(copiedBlob->size, 5000u);
 }
 
+// A profile server is trusted with configuration, not with the monitor's
+// memory: what it reports as a value's size decides no allocation beyond 1 MiB.
+TEST_F(ProfileSyncTest, AValueOverOneMebibyteIsSkippedWithALogLineAndTheRestIsCopied) {
+  AssignedProfile(2, 1);
+  const std::wstring profile = ServerProfilePath(L"stdLogoff");
+  const std::vector<BYTE> atTheLimit(1 << 20, 0x5A);
+  const std::vector<BYTE> tooLarge(atTheLimit.size() + 1, 0xA5);
+  WriteRaw(server, profile, L"AtTheLimit", REG_BINARY, atTheLimit.data(), static_cast<DWORD>(atTheLimit.size()));
+  WriteRaw(server, profile, L"TooLarge", REG_BINARY, tooLarge.data(), static_cast<DWORD>(tooLarge.size()));
+  WriteRaw(server, profile + L"\\Groups", L"TooLarge", REG_BINARY, tooLarge.data(),
+           static_cast<DWORD>(tooLarge.size()));
+  WriteDword(server, profile + L"\\Groups", L"mDomain Users", 45);
+
+  Cycles(4);
+  EXPECT_EQ(LocalNumber(L"IdleMinutes"), 45u);
+  EXPECT_EQ(QueryValueInfo(HKEY_LOCAL_MACHINE, versionKey, L"AtTheLimit").value_or(ValueInfo{0, 0}).size,
+            atTheLimit.size());
+  EXPECT_FALSE(QueryValueInfo(HKEY_LOCAL_MACHINE, versionKey, L"TooLarge"));
+  EXPECT_FALSE(QueryValueInfo(HKEY_LOCAL_MACHINE, versionKey + L"\\Groups", L"TooLarge"));
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, versionKey + L"\\Groups", L"mDomain Users"), 45u);
+  const std::string log = LogText();
+  EXPECT_EQ(Count(log,
+                  "Error: value TooLarge of SOFTWARE\\Fennick\\Lullan\\1.11\\Tarnel\\Profiles\\stdLogoff on "
+                  "\\\\PROFSRV is larger than 1 MiB; not copied"),
+            1)
+      << log;
+  EXPECT_EQ(Count(log,
+                  "Error: value TooLarge of SOFTWARE\\Fennick\\Lullan\\1.11\\Tarnel\\Profiles\\stdLogoff\\Groups on "
+                  "\\\\PROFSRV is larger than 1 MiB; not copied"),
+            1)
+      << log;
+  EXPECT_TRUE(events.events.empty()) << "the copy as a whole went through";
+}
+
 TEST_F(ProfileSyncTest, TextsAreWrittenWithOneByteMoreAndNumbersWithFour) {
   AssignedProfile(2, 1);
   Cycles(4);
