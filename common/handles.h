@@ -75,12 +75,6 @@ struct Library {
   static void close(type h) noexcept { ::FreeLibrary(h); }
 };
 
-struct FindFile {  // FindFirstFileW searches
-  using type = HANDLE;
-  static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(type h) noexcept { ::FindClose(h); }
-};
-
 struct AllocatedSid {  // AllocateAndInitializeSid
   using type = PSID;
   static type invalid() noexcept { return nullptr; }
@@ -98,7 +92,6 @@ using unique_local_memory = unique_any<traits::LocalMemory>;
 using unique_heap_memory = unique_any<traits::ProcessHeapMemory>;
 using unique_netapi_buffer = unique_any<traits::NetApiBuffer>;
 using unique_library = unique_any<traits::Library>;
-using unique_find = unique_any<traits::FindFile>;
 using unique_allocated_sid = unique_any<traits::AllocatedSid>;
 
 // A typed view of an owned buffer, for APIs that hand back structures.
