@@ -1,15 +1,22 @@
 #!/usr/bin/env python3
-"""Draws setup's two icons and writes them as .ico files:
+"""Draws setup's two icons:
 
     make_icons.py <output-dir>
 
-setup.ico (the program's icon): a crescent moon and rising "z"s on a night
-sky, for a product that puts idle sessions to sleep. install.ico (the
-directory dialog's OK button): a green arrow going down into a folder.
+setup (the program's icon): a crescent moon and rising "z"s on a night sky,
+for a product that puts idle sessions to sleep. install (the directory
+dialog's OK button): a green arrow going down into a folder.
 
-The pictures are drawn from shapes at 16, 32 and 48 pixels, each pixel
-sampled 4 x 4 times for smooth edges, and stored as 32-bit images with an
-alpha channel and a 1-bit mask, so the same input always makes the same bytes.
+The pictures are drawn from shapes at 16 and 32 pixels, each pixel sampled
+4 x 4 times for smooth edges, and stored as 32-bit images with an alpha
+channel and a 1-bit mask, so the same input always makes the same bytes.
+
+Each icon is written the way the resource compiler stores it: one file per
+image (<name>-<size>.image, an RT_ICON resource) and the directory that
+names them (<name>.group, RT_GROUP_ICON), so that setup.rc can give the
+images numbers of its own (IMAGE_IDS below, the IDI_*_IMAGE values of
+resource.h). windres would number them from 1, as it numbers the images of
+the configuration pages' icons.
 """
 import math
 import os
@@ -130,36 +137,47 @@ def install_icon(size):
     ]
 
 
-def ico(images):
-    """An .ico file of (size, rows) images: 32-bit colour with alpha, and the 1-bit mask."""
-    header = struct.pack('<HHH', 0, 1, len(images))
-    entries, blobs = b'', b''
-    offset = 6 + 16 * len(images)
-    for size, rows in images:
-        pixels = b''.join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
-        stride = (size + 31) // 32 * 4
-        mask = b''
-        for row in reversed(rows):
-            bits = bytearray(stride)
-            for x, (_, _, _, a) in enumerate(row):
-                if a < 128:
-                    bits[x // 8] |= 0x80 >> (x % 8)
-            mask += bytes(bits)
-        info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
-        blob = info + pixels + mask
-        entries += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(blob), offset)
-        blobs += blob
-        offset += len(blob)
-    return header + entries + blobs
+def image(size, rows):
+    """One icon image: its header, the 32-bit colour with alpha, and the 1-bit mask."""
+    pixels = b''.join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
+    stride = (size + 31) // 32 * 4
+    mask = b''
+    for row in reversed(rows):
+        bits = bytearray(stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a < 128:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(bits)
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    return info + pixels + mask
+
+
+def group(images, ids):
+    """RT_GROUP_ICON: the icon's images by size, each named by its resource number."""
+    data = struct.pack('<HHH', 0, 1, len(images))
+    for (size, blob), number in zip(images, ids):
+        data += struct.pack('<BBBBHHIH', size % 256, size % 256, 0, 0, 1, 32, len(blob), number)
+    return data
+
+
+SIZES = (16, 32)
+# The resource numbers of the images, size by size (resource.h: IDI_*_IMAGE).
+IMAGE_IDS = {'setup': (231, 232), 'install': (235, 236)}
+
+
+def write(path, data):
+    with open(path, 'wb') as f:
+        f.write(data)
 
 
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    for name, draw in (('setup.ico', setup_icon), ('install.ico', install_icon)):
-        images = [(size, render(draw(size), size)) for size in (16, 32)]
-        with open(os.path.join(out, name), 'wb') as f:
-            f.write(ico(images))
+    for name, draw in (('setup', setup_icon), ('install', install_icon)):
+        images = [(size, image(size, render(draw(size), size))) for size in SIZES]
+        for (size, blob) in images:
+            write(os.path.join(out, '%s-%d.image' % (name, size)), blob)
+        write(os.path.join(out, name + '.group'), group(images, IMAGE_IDS[name]))
 
 
 if __name__ == '__main__':
