@@ -78,7 +78,7 @@ TEST_F(InstallTest, AWorkstationWithAnAccountGetsEverythingAndTheMonitorService)
             InstalledFile(L"quitcom.dll"));
   EXPECT_TRUE(Eventually([this] { return QuitsrvRegistered(); })) << "quitsrv.exe -RegServer, in the background";
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::wstring(kFCLogoffExKey) + L"\\LocalServer32", nullptr),
-            InstalledFile(L"quitsrv.exe"))
+            L"\"" + InstalledFile(L"quitsrv.exe") + L"\"")
       << "quoted on its command line, the program found its switch behind the blank";
 }
 
