@@ -65,6 +65,32 @@ TEST(SetupStatusLine, SaysWhatTheFocusedButtonWouldDo) {
   }
 }
 
+// Both icons, at both sizes, from setup's own images: the configuration
+// pages' icons are linked into the same program.
+TEST(SetupResources, TheIconsDirectoriesNameSetupsOwnImages) {
+  HMODULE self = ::GetModuleHandleW(nullptr);
+  struct Icon {
+    unsigned group;
+    unsigned small;
+    unsigned large;
+  };
+  for (const Icon& icon : {Icon{IDI_SETUP, IDI_SETUP_IMAGE_16, IDI_SETUP_IMAGE_32},
+                           Icon{IDI_INSTALL, IDI_INSTALL_IMAGE_16, IDI_INSTALL_IMAGE_32}}) {
+    HRSRC found = ::FindResourceW(self, MAKEINTRESOURCEW(icon.group), RT_GROUP_ICON);
+    ASSERT_NE(found, nullptr) << icon.group;
+    auto* directory = static_cast<BYTE*>(::LockResource(::LoadResource(self, found)));
+    EXPECT_EQ(::LookupIconIdFromDirectoryEx(directory, TRUE, 16, 16, 0), static_cast<int>(icon.small));
+    EXPECT_EQ(::LookupIconIdFromDirectoryEx(directory, TRUE, 32, 32, 0), static_cast<int>(icon.large));
+    for (unsigned image : {icon.small, icon.large}) {
+      HRSRC bits = ::FindResourceW(self, MAKEINTRESOURCEW(image), RT_ICON);
+      ASSERT_NE(bits, nullptr) << image;
+      const auto* header = static_cast<const BITMAPINFOHEADER*>(::LockResource(::LoadResource(self, bits)));
+      EXPECT_EQ(header->biBitCount, 32u) << image;
+      EXPECT_EQ(header->biWidth, image == icon.small ? 16 : 32) << image;
+    }
+  }
+}
+
 class StartUpTest : public SetupTest {};
 
 TEST_F(StartUpTest, ANewMachineShowsTheBackgroundAndTheStatusLineFollowsTheKeyboard) {
