@@ -94,7 +94,10 @@ TEST(EndToEnd, SetupComesUpAboutAsFastAsTheLogoffToolsUsageBox) {
               setupTiming.median, setupTiming.worst);
   std::printf("logoff.exe /? to its usage box: median %.0f ms, worst %.0f ms\n", logoffTiming.median,
               logoffTiming.worst);
-  EXPECT_LT(setupTiming.median, 300.0);
+  // Under 300 ms; on a machine busy with other work, where a bare message
+  // box already takes longer, setup may take at most 200 ms more than
+  // logoff.exe's box: its domain box, its background and its dialog.
+  EXPECT_LT(setupTiming.median, std::max(300.0, logoffTiming.median + 200.0));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, VersionKeyPath())) << "Exit left nothing where nothing was installed";
 }
 
