@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Pictures of the configuration pages and of setup's windows for
+# Pictures of the configuration pages and dialogs, and of setup's windows, for
 # docs/dialogs, as an administrator sees them:
 #   scripts/capture-dialogs.sh <build-dir> [name...]     (default: every name)
-# Each name is a row of tests/config/config_preview.cpp, or of
-# tests/setup/setup_preview.cpp for the names that begin with "setup-". The
-# pictures are taken under Xvfb in a prefix of their own with a real graphics
-# driver (<build-dir>/shotprefix), inside a Wine virtual desktop, which draws
-# the title bars; Wine's Marlett font draws the caption buttons.
+# Each name is a row of tests/config/config_preview.cpp, of
+# tests/setup/setup_preview.cpp for the names that begin with "setup-", or of
+# the preview program LULLAN_PREVIEW names (the console's: console_preview.exe).
+# The pictures are taken under Xvfb in a prefix of their own with a real
+# graphics driver (<build-dir>/shotprefix), inside a Wine virtual desktop,
+# which draws the title bars; Wine's Marlett font draws the caption buttons.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -44,8 +45,8 @@ export DISPLAY=":$(cat "$number")"
 for name in "${names[@]}"; do
   geometry="$build/capture-$name.geometry"
   rm -f "$geometry"
-  preview=config_preview.exe
-  [[ "$name" == setup-* ]] && preview=setup_preview.exe
+  preview="${LULLAN_PREVIEW:-config_preview.exe}"
+  [[ -z "${LULLAN_PREVIEW:-}" && "$name" == setup-* ]] && preview=setup_preview.exe
   "$LULLAN_WINE" explorer /desktop=shot,800x600 "$build/bin/$preview" "$name" \
     "$("$LULLAN_WINE" winepath -w "$geometry" 2>/dev/null)" >/dev/null 2>&1 &
   for _ in $(seq 1 300); do [ -s "$geometry" ] && break; sleep 0.1; done
