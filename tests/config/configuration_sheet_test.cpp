@@ -5,7 +5,6 @@
 // writing every page that was shown, each value named by the console's masks.
 #include "configuration_sheet.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "config_fixture.h"
@@ -25,44 +24,9 @@ using config::Target;
 constexpr int kApplyButton = 0x3021;  // the property sheet's "Apply"
 constexpr wchar_t kNoServer[] = L"No server specified. Can't assign a profile without a server.";
 
-// The sheet this thread shows under `caption`, once it is up.
-struct SheetSearch {
-  const std::wstring& caption;
-  HWND found;
-};
-
-BOOL CALLBACK FindSheet(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<SheetSearch*>(param);
-  if (DialogAnswerer::WindowText(window) != search->caption || !PropSheet_GetTabControl(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND SheetCaptioned(const std::wstring& caption) {
-  SheetSearch search{caption, nullptr};
-  ::EnumThreadWindows(::GetCurrentThreadId(), &FindSheet, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 bool Visible(HWND sheet, int button) {
   HWND control = ::GetDlgItem(sheet, button);
   return control && ::IsWindowVisible(control);
-}
-
-// The captions of the sheet's tabs, in order.
-std::vector<std::wstring> Tabs(HWND sheet) {
-  HWND tabs = PropSheet_GetTabControl(sheet);
-  std::vector<std::wstring> captions;
-  for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
-    wchar_t text[64] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = ARRAYSIZE(text);
-    ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-    captions.push_back(text);
-  }
-  return captions;
 }
 
 class ConfigurationSheetTest : public ConfigTest {
@@ -76,7 +40,7 @@ class ConfigurationSheetTest : public ConfigTest {
   // Opens the sheet as its opener does and drives it with `admin`.
   INT_PTR Open(SheetSession& admin, config::ConfigHost& host, const Target& target, const std::wstring& caption,
                SheetPages pages) {
-    return admin.Run([&caption] { return SheetCaptioned(caption); },
+    return admin.Run([&caption] { return SheetSession::FindSheet(caption); },
                      [&] { return config::ShowConfigurationSheet(nullptr, host, target, caption, pages); });
   }
 
@@ -134,7 +98,7 @@ TEST_F(ConfigurationSheetTest, EachOpenerShowsItsPagesInOrderAndOKAtOnceWritesOn
     admin
         .Do(L"read the tabs",
             [&](HWND sheet) {
-              EXPECT_EQ(Tabs(sheet), c.tabs);
+              EXPECT_EQ(SheetSession::Pages(sheet), c.tabs);
               EXPECT_EQ(SheetSession::CurrentPage(sheet), L"General");
               EXPECT_TRUE(Visible(sheet, IDOK) && Visible(sheet, IDCANCEL));
               EXPECT_FALSE(Visible(sheet, IDHELP) || Visible(sheet, kApplyButton)) << "OK and Cancel only";

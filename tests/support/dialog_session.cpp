@@ -22,6 +22,30 @@ std::wstring WithoutMnemonics(std::wstring text) {
   return plain;
 }
 
+std::wstring TabText(HWND tabs, int index) {
+  wchar_t text[128] = {};
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = ARRAYSIZE(text);
+  ::SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+// A window of the thread is the sheet searched for when it has the caption
+// and the tabs of a property sheet.
+struct SheetSearch {
+  const std::wstring& caption;
+  HWND found;
+};
+
+BOOL CALLBACK FindSheetCaptioned(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<SheetSearch*>(param);
+  if (DialogAnswerer::WindowText(window) != search->caption || !PropSheet_GetTabControl(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 void Key(HWND control, UINT key) {
   ::SendMessageW(control, WM_KEYDOWN, key, 0);
   ::SendMessageW(control, WM_KEYUP, key, 0);
@@ -150,16 +174,9 @@ void DialogSession::OnTick() {
 
 SheetSession& SheetSession::OnPage(std::wstring caption) {
   return Do(L"go to the page " + caption, [caption](HWND sheet) {
-    HWND tabs = PropSheet_GetTabControl(sheet);
-    int count = TabCtrl_GetItemCount(tabs);
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[128] = {};
-      TCITEMW item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = ARRAYSIZE(text);
-      ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-      if (caption == text) {
+    std::vector<std::wstring> pages = Pages(sheet);
+    for (size_t i = 0; i < pages.size(); ++i) {
+      if (pages[i] == caption) {
         PropSheet_SetCurSel(sheet, nullptr, i);
         return;
       }
@@ -169,14 +186,20 @@ SheetSession& SheetSession::OnPage(std::wstring caption) {
 }
 
 std::wstring SheetSession::CurrentPage(HWND sheet) {
+  return TabText(PropSheet_GetTabControl(sheet), TabCtrl_GetCurSel(PropSheet_GetTabControl(sheet)));
+}
+
+std::vector<std::wstring> SheetSession::Pages(HWND sheet) {
   HWND tabs = PropSheet_GetTabControl(sheet);
-  wchar_t text[128] = {};
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = text;
-  item.cchTextMax = ARRAYSIZE(text);
-  ::SendMessageW(tabs, TCM_GETITEMW, TabCtrl_GetCurSel(tabs), reinterpret_cast<LPARAM>(&item));
-  return text;
+  std::vector<std::wstring> captions;
+  for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) captions.push_back(TabText(tabs, i));
+  return captions;
+}
+
+HWND SheetSession::FindSheet(const std::wstring& caption) {
+  SheetSearch search{caption, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindSheetCaptioned, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 SheetSession& SheetSession::PressOK() {

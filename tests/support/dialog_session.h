@@ -148,8 +148,11 @@ class SheetSession : public SessionSteps<SheetSession> {
   SheetSession& PressOK();
   SheetSession& PressCancel();
 
-  // The caption of the selected tab.
+  // The caption of the selected tab, and of every tab in order.
   static std::wstring CurrentPage(HWND sheet);
+  static std::vector<std::wstring> Pages(HWND sheet);
+  // The property sheet this thread shows under `caption`, or null.
+  static HWND FindSheet(const std::wstring& caption);
 
  protected:
   HWND ControlParent(HWND sheet) const override;
