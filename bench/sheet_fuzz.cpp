@@ -90,7 +90,7 @@ class FuzzCase {
                              static_cast<unsigned>(pages)));
     }
     const bool confirmed = walk.result == IDOK;
-    for (const std::wstring& missing : MissingWrites(opener, key, confirmed)) {
+    for (const std::wstring& missing : MissingWrites(opener, before, key, confirmed)) {
       ReportCase("note", caseNumber, Utf8(missing));
     }
     for (const std::wstring& fault : JudgeWrites(opener, before, key, confirmed)) {

@@ -22,9 +22,24 @@ using namespace config;  // the value names
 bool WritesProfileStamp(Opener opener) { return opener != Opener::ConsoleMachine; }
 bool OnProfile(Opener opener) { return opener == Opener::ConsoleEditProfile || opener == Opener::ProfileManager; }
 
+std::optional<DWORD> Dword(const RawValue& v) {
+  if (v.type != REG_DWORD || v.data.size() != sizeof(DWORD)) return std::nullopt;
+  DWORD number = 0;
+  std::copy(v.data.begin(), v.data.end(), reinterpret_cast<BYTE*>(&number));
+  return number;
+}
+
+// A flag as the pages read it: on when a four-byte REG_DWORD is not 0.
+bool ReadsOn(const RandomConfiguration& c, const wchar_t* name) {
+  for (const NamedValue& v : c.values) {
+    if (v.name == name) return Dword(v.value).value_or(0) != 0;
+  }
+  return false;
+}
+
 // What the pages write when they have been shown and are confirmed with
 // nothing changed.
-std::set<std::wstring> PageWrites(Opener opener) {
+std::set<std::wstring> PageWrites(Opener opener, const RandomConfiguration& before) {
   std::set<std::wstring> written;
   if (opener == Opener::Setup) {
     // setup keeps no masks: the General page writes all its values.
@@ -44,6 +59,11 @@ std::set<std::wstring> PageWrites(Opener opener) {
   } else {
     // The console writes what its masks name: the three edits marked their filling.
     written = {kIdleMinutes, kLogDir, kLogoffScript};
+    // Both "Only logoff if" flags read on: the General page keeps the first
+    // and marks the pair, as a click would.
+    if (ReadsOn(before, kOnlyLogoffIfLocked) && ReadsOn(before, kOnlyLogoffIfScreenSaver)) {
+      written.insert({kOnlyLogoffIfLocked, kOnlyLogoffIfScreenSaver});
+    }
   }
   written.insert({kMultiGroupMaxPol, kMultiGroupDltPol, kMultiGroupValPol});
   written.insert({kExplorerSensitivity, kIgnoreKernel, kMonitorMouse, kExcludeFiles, kNetBytesSec});
@@ -58,13 +78,6 @@ std::map<std::wstring, RawValue> ByName(const std::vector<NamedValue>& values) {
   std::map<std::wstring, RawValue> named;
   for (const NamedValue& v : values) named.emplace(v.name, v.value);
   return named;
-}
-
-std::optional<DWORD> Dword(const RawValue& v) {
-  if (v.type != REG_DWORD || v.data.size() != sizeof(DWORD)) return std::nullopt;
-  DWORD number = 0;
-  std::copy(v.data.begin(), v.data.end(), reinterpret_cast<BYTE*>(&number));
-  return number;
 }
 
 // The text of a well-formed REG_SZ: even size, one terminator, at the end.
@@ -164,7 +177,7 @@ std::vector<std::wstring> JudgeWrites(Opener opener, const RandomConfiguration& 
   std::vector<std::wstring> faults;
   const std::map<std::wstring, RawValue> was = ByName(before.values);
   const std::map<std::wstring, RawValue> is = ByName(ReadAll(keyPath));
-  const std::set<std::wstring> writes = confirmed ? PageWrites(opener) : std::set<std::wstring>{};
+  const std::set<std::wstring> writes = confirmed ? PageWrites(opener, before) : std::set<std::wstring>{};
 
   std::set<std::wstring> judged;
   for (const auto& [name, value] : is) {
@@ -194,11 +207,12 @@ std::vector<std::wstring> JudgeWrites(Opener opener, const RandomConfiguration& 
   return faults;
 }
 
-std::vector<std::wstring> MissingWrites(Opener opener, const std::wstring& keyPath, bool confirmed) {
+std::vector<std::wstring> MissingWrites(Opener opener, const RandomConfiguration& before, const std::wstring& keyPath,
+                                        bool confirmed) {
   std::vector<std::wstring> missing;
   if (!confirmed) return missing;
   const std::map<std::wstring, RawValue> is = ByName(ReadAll(keyPath));
-  for (const std::wstring& name : PageWrites(opener)) {
+  for (const std::wstring& name : PageWrites(opener, before)) {
     if (!is.count(name)) missing.push_back(name + L": not written");
   }
   return missing;

@@ -41,6 +41,7 @@ std::vector<std::wstring> JudgeWrites(Opener opener, const RandomConfiguration& 
                                       bool confirmed);
 
 // The values the pages write (and so must be there) that are not.
-std::vector<std::wstring> MissingWrites(Opener opener, const std::wstring& keyPath, bool confirmed);
+std::vector<std::wstring> MissingWrites(Opener opener, const RandomConfiguration& before, const std::wstring& keyPath,
+                                        bool confirmed);
 
 }  // namespace lullan::bench
