@@ -1,7 +1,5 @@
 #include "packed_time.h"
 
-#include <cwchar>
-
 #include "text_format.h"
 
 namespace lullan {
@@ -17,19 +15,6 @@ std::wstring FormatPackedTime(DWORD packed) {
   unsigned shown = t.hour % 12 == 0 ? 12 : t.hour % 12;
   wchar_t letter = t.hour < 12 ? L'A' : L'P';
   return FormatText(L"%02d:%02d %cM", static_cast<int>(shown), static_cast<int>(t.minute), letter);
-}
-
-DWORD ScanPackedTime(const wchar_t* text) {
-  unsigned hour = 0;
-  unsigned minute = 0;
-  wchar_t letter = L'\0';
-  if (text) std::swscanf(text, L"%u:%u %lc", &hour, &minute, &letter);
-  if (letter == L'P') {
-    if (hour < 12) hour += 12;
-  } else if (hour == 12) {
-    hour = 0;
-  }
-  return PackTime(hour, minute);
 }
 
 DWORD PackLocalTime(const SYSTEMTIME& time) { return PackTime(time.wHour, time.wMinute); }

@@ -2,7 +2,8 @@
 # Pictures of the configuration pages and dialogs for docs/dialogs, as an
 # administrator sees them:
 #   scripts/capture-dialogs.sh <build-dir> [name...]     (default: every name)
-# Each name is a row of tests/config/config_preview.cpp. The pictures are
+# Each name is a row of tests/config/config_preview.cpp, or of the preview
+# program LULLAN_PREVIEW names (the console's: console_preview.exe). The pictures are
 # taken under Xvfb in a prefix of their own with a real graphics driver
 # (<build-dir>/shotprefix), inside a Wine virtual desktop, which draws the
 # title bars; Wine's Marlett font draws the caption buttons.
@@ -12,6 +13,7 @@ root="$(cd "$here/.." && pwd)"
 build="$(cd "$1" && pwd)"
 shift
 names=("$@")
+preview="${LULLAN_PREVIEW:-config_preview.exe}"
 [ ${#names[@]} -gt 0 ] || names=(general-page daily-time groups-page group-props tuning-page notification-page profile-page profile-warning)
 
 source "$here/wine-env.sh"
@@ -41,7 +43,7 @@ export DISPLAY=":$(cat "$number")"
 for name in "${names[@]}"; do
   geometry="$build/capture-$name.geometry"
   rm -f "$geometry"
-  "$LULLAN_WINE" explorer /desktop=shot,800x600 "$build/bin/config_preview.exe" "$name" \
+  "$LULLAN_WINE" explorer /desktop=shot,800x600 "$build/bin/$preview" "$name" \
     "$("$LULLAN_WINE" winepath -w "$geometry" 2>/dev/null)" >/dev/null 2>&1 &
   for _ in $(seq 1 300); do [ -s "$geometry" ] && break; sleep 0.1; done
   [ -s "$geometry" ] || { echo "capture-dialogs: $name did not come up" >&2; exit 1; }

@@ -63,6 +63,7 @@ void FakeRemoteRegistry::FailMachine(const std::wstring& name, LSTATUS error) {
 }
 
 LSTATUS FakeRemoteRegistry::ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) {
+  if (DWORD delay = delay_) ::Sleep(delay);
   std::lock_guard guard(lock_);
   requests.push_back(Recorded(machineName));
   if (hive != HKEY_LOCAL_MACHINE) return ERROR_INVALID_PARAMETER;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -93,6 +94,9 @@ class FakeRemoteRegistry final : public RemoteRegistry {
   HKEY AddMachine(const std::wstring& name);
   // Connections to `name` fail with `error` (ERROR_SUCCESS: work again).
   void FailMachine(const std::wstring& name, LSTATUS error);
+  // Every connection first waits this long, as over a slow network (outside
+  // the fake's lock, so connections from several threads wait side by side).
+  void DelayEachCall(DWORD milliseconds) { delay_ = milliseconds; }
   LSTATUS ConnectRegistry(LPCWSTR machineName, HKEY hive, PHKEY result) override;
 
   std::vector<std::wstring> requests;  // machine names as the code asked for them
@@ -101,6 +105,7 @@ class FakeRemoteRegistry final : public RemoteRegistry {
   std::mutex lock_;
   std::map<std::wstring, std::unique_ptr<ScratchKey>> machines_;  // by MachineKey
   std::map<std::wstring, LSTATUS> failures_;
+  std::atomic<DWORD> delay_{0};
 };
 
 // Records ExitWindowsEx calls instead of ending the session.

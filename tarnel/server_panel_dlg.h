@@ -1,0 +1,106 @@
+// The console's main dialog, CServerPanelDlg: the list of the domain's
+// computers with the state of the main service on each and what the console
+// read from their registries, the status bar, and the buttons that act on
+// the selected rows. The dialog is the process's only window; it runs the
+// scan (scan_network.cpp), the remote logoff, shutdown and reboot
+// (remote_logoff.cpp) and everything else on the user-interface thread.
+#pragma once
+
+#include <windows.h>
+#include <lm.h>
+
+#include <array>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "com_apartment.h"
+#include "console_state.h"
+#include "dialog.h"
+#include "handles.h"
+#include "machine_list.h"
+#include "ui_handles.h"
+
+namespace lullan::tarnel {
+
+class CServerPanelApp;
+
+// The status line while the browse list is read.
+inline constexpr wchar_t kFindingComputers[] = L"Finding computer information, please wait...";
+
+// The operations of "Logoff Now!", "Shutdown Now!" and "Reboot Now!", by the
+// number of the ILogoffEx method they call (after IUnknown's three).
+enum class SessionEnd { Logoff = 0, Shutdown = 1, Reboot = 2 };
+
+class CServerPanelDlg : public ui::CDialog {
+ public:
+  explicit CServerPanelDlg(CServerPanelApp& app);
+  ~CServerPanelDlg() override;
+
+  // Waits until the scan threads of the last scan have ended; false when
+  // they still run after `milliseconds`. The program does not wait for them
+  // (Exit ends it in about 100 ms); whoever must outlive them does.
+  bool WaitForScan(DWORD milliseconds) const;
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnButtonClicked(unsigned id, HWND button) override;
+  void OnCancel() override;  // Exit, Esc and the close box
+  bool OnNotify(unsigned id, NMHDR* header, LRESULT& result) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  // Start-up.
+  void AddAboutItem() const;
+  void StartCom();
+  void CreateStatusBar();
+  void CreateImageList();
+  void SetStatusText(std::wstring_view text) const;
+  void ShowAboutBox() const;
+  bool PaintMinimised() const;
+  void OnDestroy();
+
+  // The scan (scan_network.cpp): the enumeration on this thread, then the
+  // scan threads, whose reports this thread takes in turn.
+  int ScanNetwork();
+  void ListComputers(const SERVER_INFO_101* entries, DWORD count);
+  void OnRefresh();
+  void TakeScanReports();
+  void Apply(const ServiceAnswered& answer);
+  void Apply(const ComputerProbed& probe);
+  // Stores what a probe read and shows it in the computer's row.
+  void ShowProbe(const std::wstring& computer, const ProbeResult& result);
+  void Apply(const StatusText& status);
+  void Apply(const ScanMessage& message);
+  void Apply(const ScanFinished& finished);
+  void EnableRefresh(bool enable) const;
+
+  // The column sort: each column has its own direction, descending first.
+  void OnColumnClick(int column);
+
+  // Remote logoff, shutdown and reboot (remote_logoff.cpp).
+  void EndSessionsNow(SessionEnd operation);
+  // Probes a computer's registry on this thread and shows what was read;
+  // the computer's record, or null.
+  CComputerInfo* ProbeComputer(const std::wstring& name);
+  // After a successful call: the user who was logged on becomes the previous one.
+  void EndedSession(const std::wstring& name);
+
+  CServerPanelApp& app_;  // what start-up found, for the operations that need it
+  std::shared_ptr<ConsoleState> state_;
+  CMachineList list_;
+  ui::CStatusBar status_;
+  ui::CImageList images_;
+  unique_icon largeIcon_;
+  unique_icon smallIcon_;
+  std::optional<ComApartment> com_;
+  unique_handle waiter_;  // the last scan's waiter thread
+  std::array<bool, kColumnCount> ascending_{};
+  // Messages from the scan threads, shown one after the other.
+  std::deque<std::wstring> waitingMessages_;
+  bool showingMessage_ = false;
+};
+
+}  // namespace lullan::tarnel
