@@ -62,9 +62,10 @@ CaseTally ChildCases::Run(uint64_t count, const Report& report) {
 }
 
 uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, const Report& report) {
-  auto lost = [&](uint64_t caseNumber, const char* word, const std::string& what) {
-    report(caseNumber, word, what);
-    ++(*word == 'h' ? tally.hangs : tally.crashes);
+  // A case that crashed or hung is over: the next child starts after it.
+  auto lost = [&](uint64_t caseNumber, bool hung, const std::string& what) {
+    report(caseNumber, hung ? "hang" : "crash", what);
+    ++(hung ? tally.hangs : tally.crashes);
     ++tally.cases;
     return caseNumber + 1;
   };
@@ -73,7 +74,7 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
   unique_handle readEnd;
   unique_handle writeEnd;
   if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0)) {
-    return lost(first, "crash", FormatTextA("no pipe for a child: error %lu", ::GetLastError()));
+    return lost(first, false, FormatTextA("no pipe for a child: error %lu", ::GetLastError()));
   }
   ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
@@ -86,7 +87,7 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
                                                static_cast<unsigned long long>(end - first));
   PROCESS_INFORMATION started{};
   if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-    return lost(first, "crash", FormatTextA("the child could not be started: error %lu", ::GetLastError()));
+    return lost(first, false, FormatTextA("the child could not be started: error %lu", ::GetLastError()));
   }
   unique_handle process(started.hProcess);
   unique_handle thread(started.hThread);
@@ -124,17 +125,17 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
     if (Clock::now() - since > std::chrono::milliseconds(hangMs_)) {
       ::TerminateProcess(process.get(), ERROR_TIMEOUT);
       ::WaitForSingleObject(process.get(), INFINITE);
-      uint64_t hung = running.value_or(next);
+      uint64_t stuck = running.value_or(next);
       return lost(
-          hung, "hang",
+          stuck, true,
           FormatTextA("no end %lu s after it %s; its child is ended", hangMs_ / 1000, running ? "began" : "was due"));
     }
   }
 
   DWORD code = 0;
   ::GetExitCodeProcess(process.get(), &code);
-  if (running) return lost(*running, "crash", FormatTextA("its child ended with code 0x%08lX", code));
-  if (next < end) return lost(next, "crash", FormatTextA("its child ended with code 0x%08lX before it began", code));
+  if (running) return lost(*running, false, FormatTextA("its child ended with code 0x%08lX", code));
+  if (next < end) return lost(next, false, FormatTextA("its child ended with code 0x%08lX before it began", code));
   if (code != 0) {
     report(end - 1, "crash", FormatTextA("its child ended with code 0x%08lX after the last case", code));
     ++tally.crashes;

@@ -9,7 +9,6 @@
 // The last line is `sheet-bench: runs=20 median_ms=M worst_ms=W`, of the
 // times until ready for input (the goal is under 100 ms under Wine).
 #include <windows.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -107,23 +106,6 @@ bool StoreFullConfiguration() {
   return true;
 }
 
-// setup's user-interface thread has COM initialised while its main dialog is
-// up (for shell links), and the console's has joined the multithreaded
-// apartment: neither opens a sheet on a thread without COM. The bench keeps
-// setup's apartment for its thread, as long as it runs.
-class [[nodiscard]] SetupApartment {
- public:
-  SetupApartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~SetupApartment() {
-    if (SUCCEEDED(result_)) ::CoUninitialize();
-  }
-  SetupApartment(const SetupApartment&) = delete;
-  SetupApartment& operator=(const SetupApartment&) = delete;
-
- private:
-  HRESULT result_;
-};
-
 double Median(std::vector<double> times) {
   std::sort(times.begin(), times.end());
   size_t middle = times.size() / 2;
@@ -133,7 +115,6 @@ double Median(std::vector<double> times) {
 }  // namespace
 
 int wmain() {
-  SetupApartment apartment;
   test::ScriptedDomain domain;
   domain.DomainController(L"FENNICK-DC1");
   for (int i = 1; i <= 200; ++i) domain.AddGroup(FormatText(L"Global Group %03d", i));
