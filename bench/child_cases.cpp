@@ -94,7 +94,10 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
   writeEnd.reset();  // the child holds the only write end: the pipe breaks when it ends
 
   std::string pending;
-  std::optional<uint64_t> running;  // begun, not yet ended
+  // The case begun and not yet ended, if any (a flag and a number: gcc
+  // takes an optional here for one that may be read unset).
+  bool running = false;
+  uint64_t current = 0;
   uint64_t next = first;
   Clock::time_point since = Clock::now();
   auto take = [&] {
@@ -104,10 +107,11 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
       std::optional<Line> parsed = Parse(line);
       if (!parsed) continue;
       if (parsed->word == "begin") {
-        running = parsed->caseNumber;
+        running = true;
+        current = parsed->caseNumber;
         since = Clock::now();
       } else if (parsed->word == "end") {
-        running.reset();
+        running = false;
         next = parsed->caseNumber + 1;
         ++tally.cases;
         since = Clock::now();
@@ -125,7 +129,7 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
     if (Clock::now() - since > std::chrono::milliseconds(hangMs_)) {
       ::TerminateProcess(process.get(), ERROR_TIMEOUT);
       ::WaitForSingleObject(process.get(), INFINITE);
-      uint64_t stuck = running.value_or(next);
+      uint64_t stuck = running ? current : next;
       return lost(
           stuck, true,
           FormatTextA("no end %lu s after it %s; its child is ended", hangMs_ / 1000, running ? "began" : "was due"));
@@ -134,7 +138,7 @@ uint64_t ChildCases::RunChild(uint64_t first, uint64_t end, CaseTally& tally, co
 
   DWORD code = 0;
   ::GetExitCodeProcess(process.get(), &code);
-  if (running) return lost(*running, false, FormatTextA("its child ended with code 0x%08lX", code));
+  if (running) return lost(current, false, FormatTextA("its child ended with code 0x%08lX", code));
   if (next < end) return lost(next, false, FormatTextA("its child ended with code 0x%08lX before it began", code));
   if (code != 0) {
     report(end - 1, "crash", FormatTextA("its child ended with code 0x%08lX after the last case", code));

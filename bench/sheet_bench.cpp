@@ -34,7 +34,7 @@ constexpr wchar_t kRoot[] = L"SOFTWARE\\LullanBench";
 constexpr wchar_t kVersionKey[] = L"SOFTWARE\\LullanBench\\1.11";
 
 // A configuration as a busy workstation has it: every value the schema
-// knows, none of them at its default.
+// knows, most of them away from their defaults.
 bool StoreFullConfiguration() {
   LSTATUS status = ERROR_SUCCESS;
   bool existed = false;

@@ -201,8 +201,8 @@ std::vector<std::wstring> JudgeWrites(Opener opener, const RandomConfiguration& 
   std::map<std::wstring, RawValue> groupsWere = ByName(before.groups);
   std::map<std::wstring, RawValue> groupsAre = ByName(ReadAll(GroupsKeyPath(keyPath)));
   if (groupsAre != groupsWere) {
-    faults.push_back(FormatText(L"Groups: %u values changed to %u", static_cast<unsigned>(groupsWere.size()),
-                                static_cast<unsigned>(groupsAre.size())));
+    faults.push_back(FormatText(L"Groups: its values changed (%u before, %u after)",
+                                static_cast<unsigned>(groupsWere.size()), static_cast<unsigned>(groupsAre.size())));
   }
   return faults;
 }
