@@ -13,6 +13,12 @@ set(LULLAN_SYMBOLS_DIR ${CMAKE_BINARY_DIR}/symbols)
 
 function(lullan_dist target)
   set_property(GLOBAL APPEND PROPERTY LULLAN_DIST_TARGETS ${target})
+  # A shipped program with C++ code ends an escaped exception without the
+  # runtime's demangler (common/terminate_handler.cpp says why).
+  get_target_property(language ${target} LINKER_LANGUAGE)
+  if(NOT language STREQUAL "C")
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/terminate_handler.cpp)
+  endif()
 endfunction()
 
 function(lullan_dist_file path)
