@@ -46,6 +46,9 @@ bool CGeneralDlg::OnInitPage() {
   LimitText(IDC_GENERAL_LOG_DIR, SettingOf(kLogDir).maxChars);
 
   if (ConfigKey key = OpenLocalCopyForReading(window(), keyPath(), IsSetup())) Read(key);
+  // The service takes one condition or none. Both stored on (by hand) are
+  // shown, and stored on OK, as the first alone, as if it had been clicked.
+  if (onlyIfLocked_) ExcludeOther(IDC_GENERAL_ONLY_IF_LOCKED);
   FillControls();
   return true;
 }

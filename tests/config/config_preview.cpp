@@ -5,8 +5,9 @@
 //
 // The window is moved to the top left corner of the desktop, its size is
 // written to the geometry file as "WIDTHxHEIGHT+0+0" (ImageMagick's crop
-// geometry) once it is up, and it closes itself a few seconds later. The
-// pages read an empty configuration, so they show their defaults.
+// geometry) once it is up, and it closes itself a few seconds later. Most
+// pages read an empty configuration and show their defaults; the Groups and
+// Notification pages are shown in use.
 #include <windows.h>
 
 #include <cstdio>
@@ -70,6 +71,21 @@ INT_PTR ShowGroupsPage(ConfigHost& host) {
   return ShowPage<CGroupsDlg>(host);
 }
 
+// The Notification page of a machine that counts down with a message of its
+// own and plays a sound: every control in use.
+INT_PTR ShowNotificationPage(ConfigHost& host) {
+  LSTATUS status = ERROR_SUCCESS;
+  bool existed = false;
+  if (ConfigKey key = ConfigKey::Create(kPreviewKey, KEY_WRITE, &status, &existed)) {
+    key.WriteDword(kUseCancelDlg, 1);
+    key.WriteDword(kCountdownSeconds, 30);
+    key.WriteText(kCustomMessage, L"Lab session over: save your work now.");
+    key.WriteDword(kEnableUserCancel, 1);
+    key.WriteText(kWavFile, L"C:\\WINNT\\Media\\chimes.wav");
+  }
+  return ShowPage<CNotifyDlg>(host);
+}
+
 INT_PTR ShowGroupProps(ConfigHost& host) {
   CGroupPropsDlg dialog(host, Target(), L"Lab Students,Library Kiosks", GroupKind::Minutes, L"15", 0);
   return dialog.DoModal(nullptr);
@@ -88,16 +104,18 @@ struct Preview {
 };
 
 // One row per page or dialog; its name is the picture's name in docs/dialogs.
+// clang-format off
 const Preview kPreviews[] = {
     {L"general-page", &ShowPage<CGeneralDlg>},
     {L"daily-time", &ShowDailyTime},
     {L"groups-page", &ShowGroupsPage},
     {L"group-props", &ShowGroupProps},
     {L"tuning-page", &ShowPage<CTuneDlg>},
-    {L"notification-page", &ShowPage<CNotifyDlg>},
+    {L"notification-page", &ShowNotificationPage},
     {L"profile-page", &ShowPage<CServerDlg>},
     {L"profile-warning", &ShowProfileWarning},
 };
+// clang-format on
 
 }  // namespace
 

@@ -160,6 +160,22 @@ TEST_F(GeneralPageTest, EveryControlMarksItsValueAndTheScreensaverBoxClearsTheLo
                                       L"RunScript=1 UseLogFile=1 UseTray=0");
 }
 
+TEST_F(GeneralPageTest, BothOnlyLogoffIfBoxesStoredOnAreShownAndStoredAsTheFirstAlone) {
+  Store(MachineKey(), L"OnlyLogoffIfLocked", DWORD{1});
+  Store(MachineKey(), L"OnlyLogoffIfScreenSaver", DWORD{1});
+  auto sheet = Sheet<CGeneralDlg>(console, Target::Machine(kMachine));
+  SheetSession admin;
+  admin
+      .Look([](const Controls& page) {
+        EXPECT_EQ(Shown(page), L"30 min, Logoff +force +locked [C:\\autologoff.bat]ro []ro []ro");
+      })
+      .PressOK();
+  EXPECT_EQ(admin.Run(*sheet), IDOK);
+  EXPECT_EQ(console.changes().dwordChangeMask, 0x302u) << "the pair goes back to the machine as shown";
+  EXPECT_EQ(Number(MachineKey(), L"OnlyLogoffIfLocked"), 1u);
+  EXPECT_EQ(Number(MachineKey(), L"OnlyLogoffIfScreenSaver"), 0u);
+}
+
 TEST_F(GeneralPageTest, SetAsksToEnableDailyLogoffAndTheTimeStaysStoredWhenTheSheetIsCancelled) {
   Store(MachineKey(), L"DailyLogoffTime", DWORD{0x00090000});
   auto sheet = Sheet<CGeneralDlg>(console, Target::Machine(kMachine));

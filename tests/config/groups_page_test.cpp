@@ -12,6 +12,7 @@
 #include "controls.h"
 #include "daily_time_answer.h"
 #include "fake_platform.h"
+#include "group_answers.h"
 #include "group_props_dlg.h"
 #include "resource.h"
 #include "scripted_domain.h"
@@ -65,18 +66,10 @@ std::vector<std::wstring> GlobalGroups(const Controls& page) {
   return names;
 }
 
-// Selects exactly the rows named (all of them for {L"*"}), as Ctrl+clicks would.
-DialogSession::Step Select(unsigned listId, std::set<std::wstring> names) {
-  return [listId, names](HWND sheet) {
-    ui::CListView list(::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), static_cast<int>(listId)));
-    for (int i = 0; i < list.ItemCount(); ++i) list.Select(i, names.count(L"*") || names.count(list.GetItemText(i, 0)));
-  };
-}
-
 // The first click of a double click selects the row alone.
 DialogSession::Step DoubleClick(unsigned listId, std::wstring name) {
   return [listId, name](HWND sheet) {
-    Select(listId, {name})(sheet);
+    SelectRows(listId, {name})(sheet);
     ui::CListView list(::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), static_cast<int>(listId)));
     RECT rect{LVIR_LABEL, 0, 0, 0};
     int row = list.FindItem(name);
@@ -129,14 +122,11 @@ class GroupsPageTest : public ConfigTest {
     return values;
   }
 
-  // Answers the group properties dialog: after idle time expires, `minutes`, OK.
+  // Answers the group properties dialog with `minutes`, noting what it offered.
   DialogAnswerer::Action Minutes(std::wstring minutes) {
-    return [this, minutes](HWND props) {
+    return [this, answer = GroupMinutes(std::move(minutes))](HWND props) {
       Remember(props);
-      ::CheckRadioButton(props, IDC_GROUPPROPS_AFTER_IDLE, IDC_GROUPPROPS_AT_TIME, IDC_GROUPPROPS_AFTER_IDLE);
-      Press(props, IDC_GROUPPROPS_AFTER_IDLE);
-      ::SetDlgItemTextW(props, IDC_GROUPPROPS_MINUTES, minutes.c_str());
-      Press(props, IDOK);
+      answer(props);
     };
   }
   // Answers it with "At specific time of day" and "Set"; DailyTimeThenOK answers the rest.
@@ -173,10 +163,10 @@ TEST_F(GroupsPageTest, AddingGroupsWritesThemAtOnceSkipsThoseMonitoredAndRefuses
       })
       .Click(IDC_GROUPS_ADD)
       .Answer(IDOK)
-      .Do(L"select Audit", Select(kGlobal, {L"Audit"}))
+      .Do(L"select Audit", SelectRows(kGlobal, {L"Audit"}))
       .Click(IDC_GROUPS_ADD)
       .Answer(IDOK)
-      .Do(L"select Audit, Sales and Staff", Select(kGlobal, {L"Audit", L"Sales", L"Staff"}))
+      .Do(L"select Audit, Sales and Staff", SelectRows(kGlobal, {L"Audit", L"Sales", L"Staff"}))
       .Click(IDC_GROUPS_ADD)
       .Answer(Minutes(L"20"))
       .Look([](const Controls& page) {
@@ -215,7 +205,7 @@ TEST_F(GroupsPageTest, EditingAsksWhenTheMinutesDifferAndAKindChangeRemovesTheOl
   Store(GroupsOf(versionKey), L"mAudit", 20);
   auto sheet = Sheet<CGroupsDlg>(setup, Target());
   SheetSession admin;
-  admin.Do(L"select Sales and Staff", Select(kMonitored, {L"Sales", L"Staff"}))
+  admin.Do(L"select Sales and Staff", SelectRows(kMonitored, {L"Sales", L"Staff"}))
       .Click(IDC_GROUPS_EDIT)
       .Answer(IDNO)
       .Look([](const Controls& page) {
@@ -264,7 +254,7 @@ TEST_F(GroupsPageTest, DeletingThreeAdjacentRowsRemovesAllThreeAndTheirValues) {
   SheetSession admin;
   admin.Click(IDC_GROUPS_DELETE)
       .Answer(IDOK)
-      .Do(L"select Alpha, Beta and Gamma", Select(kMonitored, {L"Alpha", L"Beta", L"Gamma"}))
+      .Do(L"select Alpha, Beta and Gamma", SelectRows(kMonitored, {L"Alpha", L"Beta", L"Gamma"}))
       .Click(IDC_GROUPS_DELETE)
       .Look([](const Controls& page) {
         EXPECT_EQ(MonitoredRows(page), (Rows{{L"Omega", L"5", kMinutesIcon}}));
@@ -294,7 +284,7 @@ TEST_F(GroupsPageTest, ValuesWrittenByOthersAreListedAsTheyCome) {
                                              {L"Short", L"0", kMinutesIcon}}));
         EXPECT_TRUE(page.Checked(IDC_GROUPS_MAX_SMALLEST));
       })
-      .Do(L"select Short", Select(kMonitored, {L"Short"}))
+      .Do(L"select Short", SelectRows(kMonitored, {L"Short"}))
       .Click(IDC_GROUPS_EDIT)
       .Answer(IDOK)
       .Answer(Minutes(L"25"))
@@ -312,7 +302,7 @@ TEST_F(GroupsPageTest, FiveHundredGroupsAreListedPageByPageAndAddedInOneGo) {
   auto sheet = Sheet<CGroupsDlg>(console, Target::Machine(kMachine));
   SheetSession admin;
   admin.Look([](const Controls& page) { EXPECT_EQ(GlobalGroups(page).size(), 500u); })
-      .Do(L"select every group", Select(kGlobal, {L"*"}))
+      .Do(L"select every group", SelectRows(kGlobal, {L"*"}))
       .Click(IDC_GROUPS_ADD)
       .Answer(Minutes(L"15"))
       .Look([](const Controls& page) {
@@ -435,7 +425,7 @@ TEST_F(GroupsPageTest, ThePoliciesShowWhatIsStoredAndOKWritesAndMarksThem) {
   domain.AddGroups({L"Sales"});
   auto nowhere = Sheet<CGroupsDlg>(console, Target());
   SheetSession lost;
-  lost.Do(L"select Sales", Select(kGlobal, {L"Sales"})).Click(IDC_GROUPS_ADD).Answer(IDOK).PressOK().Answer(IDOK);
+  lost.Do(L"select Sales", SelectRows(kGlobal, {L"Sales"})).Click(IDC_GROUPS_ADD).Answer(IDOK).PressOK().Answer(IDOK);
   EXPECT_EQ(lost.Run(*nowhere), IDOK);
   ASSERT_EQ(lost.boxes().size(), 2u) << lost.Describe();
   EXPECT_EQ(lost.boxes()[0].Text(), L"Error: registry key name missing");

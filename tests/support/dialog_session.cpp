@@ -22,6 +22,20 @@ std::wstring WithoutMnemonics(std::wstring text) {
   return plain;
 }
 
+// A window of the thread is the sheet searched for when it has the caption
+// and the tabs of a property sheet.
+struct SheetSearch {
+  const std::wstring& caption;
+  HWND found;
+};
+
+BOOL CALLBACK FindSheetCaptioned(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<SheetSearch*>(param);
+  if (DialogAnswerer::WindowText(window) != search->caption || !PropSheet_GetTabControl(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 void Key(HWND control, UINT key) {
   ::SendMessageW(control, WM_KEYDOWN, key, 0);
   ::SendMessageW(control, WM_KEYUP, key, 0);
@@ -195,6 +209,12 @@ SheetSession& SheetSession::OnPage(std::wstring caption) {
 std::wstring SheetSession::CurrentPage(HWND sheet) {
   HWND tabs = PropSheet_GetTabControl(sheet);
   return TabText(tabs, TabCtrl_GetCurSel(tabs));
+}
+
+HWND SheetSession::FindSheet(const std::wstring& caption) {
+  SheetSearch search{caption, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindSheetCaptioned, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 SheetSession& SheetSession::PressOK() {

@@ -159,8 +159,10 @@ class SheetSession : public SessionSteps<SheetSession> {
   SheetSession& PressOK();
   SheetSession& PressCancel();
 
-  // The caption of the selected tab.
+  // The caption of the selected tab (PageCaptions gives every tab's).
   static std::wstring CurrentPage(HWND sheet);
+  // The property sheet this thread shows under `caption`, or null.
+  static HWND FindSheet(const std::wstring& caption);
 
  protected:
   HWND ControlParent(HWND sheet) const override;
