@@ -14,10 +14,13 @@ set(LULLAN_SYMBOLS_DIR ${CMAKE_BINARY_DIR}/symbols)
 function(lullan_dist target)
   set_property(GLOBAL APPEND PROPERTY LULLAN_DIST_TARGETS ${target})
   # A shipped program with C++ code ends an escaped exception without the
-  # runtime's demangler (common/terminate_handler.cpp says why).
+  # runtime's demangler, and throws the runtime's errors without its
+  # copy-on-write strings (common/terminate_handler.cpp and
+  # common/runtime_exceptions.cpp say why). The tests keep the runtime's own.
   get_target_property(language ${target} LINKER_LANGUAGE)
   if(NOT language STREQUAL "C")
-    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/terminate_handler.cpp)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/terminate_handler.cpp
+                                      ${CMAKE_SOURCE_DIR}/common/runtime_exceptions.cpp)
   endif()
 endfunction()
 

@@ -4,7 +4,7 @@
 # Code is optimised for size, and what a program does not call is left out
 # of it (one section per function, unused ones dropped at the link): every
 # shipped program must stay under 400 KiB with the C++ runtime linked in, and
-# setup, with its dialogs and all the configuration pages, comes close.
+# setup and the console carry their dialogs and all the configuration pages.
 #
 #   lullan_target(<target> [UNICODE])
 #

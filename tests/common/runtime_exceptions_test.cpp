@@ -1,7 +1,7 @@
-// The console's lighter runtime exceptions (tarnel/runtime_exceptions.cpp),
-// linked into this test as into tarnel.exe: what the runtime throws is still
-// caught as a std::exception with a message, and running out of memory is
-// still std::bad_alloc.
+// The lighter runtime exceptions of the shipped programs
+// (common/runtime_exceptions.cpp), linked into this test as into them: what
+// the runtime throws is still caught as a std::exception with a message, and
+// running out of memory is still std::bad_alloc.
 #include <gtest/gtest.h>
 
 #include <new>

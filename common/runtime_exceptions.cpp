@@ -1,16 +1,16 @@
-// Linked into tarnel.exe alone (tarnel/CMakeLists.txt).
+// Linked into every shipped program with C++ code (cmake/Dist.cmake).
 //
 // The C++ runtime throws its standard exceptions (length_error, out_of_range
 // and the like) from one object of its library, and those exceptions carry
 // their message in the runtime's older copy-on-write string: linking that
 // object brings in the whole of that string class and more, about 80 KB. The
-// console ships under 400 KiB with the configuration pages in it, so it
-// throws these lighter ones instead: each still a std::exception with the
-// runtime's own message (the format itself, for the one formatted message),
-// caught where the console catches everything, at its window procedures and
-// thread boundaries. No code of the suite catches one of these types by name.
-// Allocation failures still throw std::bad_alloc, which the scan threads
-// catch as such.
+// programs ship under 400 KiB each, setup and the console with the
+// configuration pages in them, so they throw these lighter ones instead:
+// each still a std::exception with the runtime's own message (the format
+// itself, for the one formatted message), caught where the programs catch
+// everything, at their window procedures, COM methods and thread
+// boundaries. No code of the suite catches one of these types by name.
+// Allocation failures still throw std::bad_alloc, which is caught as such.
 #include <bits/functexcept.h>
 
 #include <exception>
