@@ -3,6 +3,7 @@
 #include "handles.h"
 #include "message_box.h"
 #include "registry_values.h"
+#include "remote_keys.h"
 #include "text_format.h"
 
 namespace lullan::tarnel {
@@ -17,16 +18,14 @@ void ReadSetting(HKEY key, const wchar_t* name, bool& setting) {
 
 ConsoleSettings ReadConsoleSettings(HWND owner, const std::wstring& consoleKeyPath) {
   ConsoleSettings settings;
-  HKEY opened = nullptr;
-  DWORD disposition = 0;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, consoleKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE, nullptr, &opened, &disposition) != ERROR_SUCCESS) {
+  bool created = false;
+  unique_hkey key = CreateKey(HKEY_LOCAL_MACHINE, consoleKeyPath, KEY_QUERY_VALUE, nullptr, &created);
+  if (!key) {
     ui::ShowMessage(owner, FormatText(L"opening registry key %s", consoleKeyPath.c_str()));
     return settings;
   }
-  unique_hkey key(opened);
   // A key created just now holds nothing, and its first run purges nothing.
-  if (disposition != REG_OPENED_EXISTING_KEY) return settings;
+  if (created) return settings;
   ReadSetting(key.get(), L"Debug", settings.debug);
   ReadSetting(key.get(), L"EnableWin9x", settings.enableWin9x);
   settings.purge = true;

@@ -37,13 +37,6 @@ std::wstring CantCopy(const std::wstring& computer, LSTATUS status) {
   return ErrorMessage(FormatText(L"Error copying %s's registry data", computer.c_str()), status);
 }
 
-unique_hkey CreateLocalKey(const std::wstring& path, LSTATUS& status) {
-  HKEY key = nullptr;
-  status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                             nullptr, &key, nullptr);
-  return status == ERROR_SUCCESS ? unique_hkey(key) : unique_hkey();
-}
-
 // Removes the subkeys of the local copy that the workstation does not have.
 // A fetch makes them one level deep: one that holds keys of its own was not
 // made by the console and stays.
@@ -67,14 +60,11 @@ bool CopyGroupsBack(HKEY version, const std::wstring& computer, const std::wstri
     messages.Show(CantOpenLocal(localPath, status));
     return false;
   }
-  HKEY opened = nullptr;
-  status = ::RegCreateKeyExW(version, kGroupsSubkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &opened, nullptr);
-  if (status != ERROR_SUCCESS) {
+  unique_hkey remote = CreateKey(version, kGroupsSubkey, KEY_QUERY_VALUE | KEY_SET_VALUE, &status);
+  if (!remote) {
     messages.Show(CantOpenRemoteKey(GroupsKeyPath(versionKeyPath), computer, status));
     return false;
   }
-  unique_hkey remote(opened);
   if (status = MirrorValues(local.get(), remote.get()); status != ERROR_SUCCESS) {
     messages.Show(CantCopy(computer, status));
     return false;
@@ -125,7 +115,7 @@ bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& l
         FormatText(L"Can't query registry key %s on %s", versionKeyPath.c_str(), computer.c_str()), status));
     return false;
   }
-  unique_hkey copy = CreateLocalKey(localCopyPath, status);
+  unique_hkey copy = CreateKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_ALL_ACCESS, &status);
   if (!copy) {
     messages.Show(CantOpenLocal(localCopyPath, status));
     return false;
@@ -140,7 +130,7 @@ bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& l
   };
   for (const std::wstring& name : subkeys) {
     const std::wstring localPath = localCopyPath + L"\\" + name;
-    unique_hkey created = CreateLocalKey(localPath, status);
+    unique_hkey created = CreateKey(HKEY_LOCAL_MACHINE, localPath, KEY_ALL_ACCESS, &status);
     copied(created ? CopyRemoteValues(root.get(), versionKeyPath + L"\\" + name, localPath) : status);
   }
   copied(RemoveStaleSubkeys(copy.get(), subkeys));

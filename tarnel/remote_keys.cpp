@@ -29,6 +29,15 @@ unique_hkey OpenKey(HKEY parent, const std::wstring& path, REGSAM access, LSTATU
   return Owned(result, key, status);
 }
 
+unique_hkey CreateKey(HKEY parent, const std::wstring& path, REGSAM access, LSTATUS* status, bool* created) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  LSTATUS result =
+      ::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, &disposition);
+  if (created) *created = result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+  return Owned(result, key, status);
+}
+
 unique_hkey OpenVersionKey(HKEY root, REGSAM access, std::wstring& path, MessageSink& messages, LSTATUS* status) {
   path = kProductKey;
   {

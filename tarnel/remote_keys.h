@@ -1,6 +1,7 @@
-// Keys of another computer's registry, reached through the remote registry
-// seam, and the version key on it. Each key is owned from the moment a call
-// has opened it; a call that fails leaves no key and says why.
+// Registry keys as the console's procedures open them: on another computer,
+// reached through the remote registry seam (its version key among them), or
+// on this one. Each key is owned from the moment a call has opened it; a
+// call that fails leaves no key and says why.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,10 @@ namespace lullan::tarnel {
 // error in `status`.
 unique_hkey ConnectRegistry(const std::wstring& computer, LSTATUS* status = nullptr);
 unique_hkey OpenKey(HKEY parent, const std::wstring& path, REGSAM access, LSTATUS* status = nullptr);
+// RegCreateKeyExW without class or options; `created` tells whether the key
+// is new (false when it existed or could not be made).
+unique_hkey CreateKey(HKEY parent, const std::wstring& path, REGSAM access, LSTATUS* status = nullptr,
+                      bool* created = nullptr);
 
 // The version key below a computer's registry root, opened with `access`:
 // the product key is opened for reading and FindVersionKey (computer_probe.h)

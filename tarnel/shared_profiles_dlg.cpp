@@ -32,17 +32,6 @@ constexpr wchar_t kDeleteQuestionFormat[] = L"Delete profile %s?";
 constexpr wchar_t kSheetCaptionFormat[] = L"Configuration for profile %s";
 constexpr wchar_t kAssignLabel[] = L"A&ssign";
 
-// RegCreateKeyExW, KEY_ALL_ACCESS; `created` tells whether the key is new.
-unique_hkey CreateKey(HKEY parent, const std::wstring& path, bool* created = nullptr, LSTATUS* status = nullptr) {
-  HKEY key = nullptr;
-  DWORD disposition = 0;
-  LSTATUS result = ::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                     &key, &disposition);
-  if (status) *status = result;
-  if (created) *created = result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
-  return result == ERROR_SUCCESS ? unique_hkey(key) : unique_hkey();
-}
-
 // The names of a key's subkeys; as many as could be read.
 std::vector<std::wstring> Subkeys(HKEY key) {
   std::vector<std::wstring> names;
@@ -84,7 +73,7 @@ bool CSharedProfilesDlg::FillList() {
   }
   bool created = false;
   LSTATUS status = ERROR_SUCCESS;
-  unique_hkey profiles = CreateKey(console.get(), kProfilesSubkey, &created, &status);
+  unique_hkey profiles = CreateKey(console.get(), kProfilesSubkey, KEY_ALL_ACCESS, &status, &created);
   if (!profiles) {
     config::ReportError(*this, status, L"FillListbox");
     return false;
@@ -151,14 +140,14 @@ void CSharedProfilesDlg::OnAdd() {
     return;
   }
   bool created = false;
-  unique_hkey profile = CreateKey(profiles.get(), profileName_, &created);
+  unique_hkey profile = CreateKey(profiles.get(), profileName_, KEY_ALL_ACCESS, nullptr, &created);
   if (!created) {
     // The name is taken (names compare without regard to case), or the key
     // could not be made.
     ui::ShowMessage(*this, FormatText(kCreateFailedFormat, profilesPath.c_str()));
     return;
   }
-  CreateKey(profiles.get(), GroupsKeyPath(profileName_));
+  CreateKey(profiles.get(), GroupsKeyPath(profileName_), KEY_ALL_ACCESS);
   profile.reset();
   profiles.reset();
 

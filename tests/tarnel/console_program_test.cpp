@@ -38,7 +38,7 @@ class ConsoleProgramTest : public ::testing::Test {
 TEST_F(ConsoleProgramTest, StartsOutsideADomainWithItsMessagesShowsTheMainDialogAndExitsAtOnce) {
   std::wstring caption;
   int rows = -1;
-  bool refresh = false, logoff = false, configure = true;
+  bool refresh = false, logoff = false, configure = false;
   ConsoleRun run = RunConsoleProgram(ConsoleProgram(), [&](HWND dialog) {
     caption = DialogAnswerer::WindowText(dialog);
     rows = static_cast<int>(::SendDlgItemMessageW(dialog, IDC_MACHINES, LVM_GETITEMCOUNT, 0, 0));
@@ -59,7 +59,7 @@ TEST_F(ConsoleProgramTest, StartsOutsideADomainWithItsMessagesShowsTheMainDialog
   EXPECT_EQ(rows, 0);
   EXPECT_TRUE(refresh) << "the failed enumeration gives Refresh back";
   EXPECT_TRUE(logoff);
-  EXPECT_FALSE(configure);
+  EXPECT_TRUE(configure);
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ConsoleKeyPath())) << "start-up makes the console key";
 }
 

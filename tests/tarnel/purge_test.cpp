@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "console_fixture.h"
+#include "error_text.h"
 #include "text_format.h"
 
 namespace lullan::test {
@@ -149,7 +150,11 @@ TEST_F(PurgeTest, EnableWin9xKeepsTheWindows9xComputersThatCarryQuitcom) {
   Win9xWith(L"PC-95", withQuitcom.path());
   Win9xWith(L"PC-98", withQuitcom.path() + L"\\elsewhere");  // no quitcom.dll there
   Listed(L"PC-ME").Win9x();                                  // its registry does not answer
-  Listed(L"NETWARE").Type(SV_TYPE_NOVELL);                   // "NW": no Windows 9x label
+  Listed(L"PC-WFW").Win9x();                                 // its registry refuses the console
+  registry.FailMachine(L"PC-WFW", ERROR_ACCESS_DENIED);
+  Listed(L"PC-BARE").Win9x();  // its registry lacks the product
+  Registry(L"PC-BARE");
+  Listed(L"NETWARE").Type(SV_TYPE_NOVELL);  // "NW": no Windows 9x label
   Store(L"NETWARE", L"InstallDir", withQuitcom.path());
   for (bool enableWin9x : {true, false}) {
     SCOPED_TRACE(enableWin9x ? "EnableWin9x on" : "EnableWin9x off");
@@ -157,7 +162,7 @@ TEST_F(PurgeTest, EnableWin9xKeepsTheWindows9xComputersThatCarryQuitcom) {
     StartConsole({{L"Purge", 1}, {L"EnableWin9x", enableWin9x ? 1u : 0u}});
     registry.requests.clear();
     ConsoleSession admin;
-    if (enableWin9x) admin.Answer(IDOK);
+    if (enableWin9x) admin.Answer(IDOK).Answer(IDOK).Answer(IDOK);
     admin.WaitForScan()
         .Look([enableWin9x](const Controls& panel) {
           std::vector<std::wstring> kept = {L"PC-A"};
@@ -167,10 +172,15 @@ TEST_F(PurgeTest, EnableWin9xKeepsTheWindows9xComputersThatCarryQuitcom) {
         .Exit();
     RunConsole(admin);
     if (enableWin9x) {
-      EXPECT_EQ(
-          BoxTexts(admin),
-          std::vector<std::wstring>{FormatText(
-              L"Error %d connecting to PC-ME's registry.\rIs Remote Registry Services installed?", ERROR_BAD_NETPATH)});
+      // One message for each Windows 9x computer that cannot be asked; each then leaves the list.
+      EXPECT_EQ(BoxTexts(admin),
+                (std::vector<std::wstring>{
+                    FormatText(L"Error %d connecting to PC-ME's registry.\rIs Remote Registry Services installed?",
+                               ERROR_BAD_NETPATH),
+                    FormatText(L"Error %d connecting to PC-WFW's registry.\rIs Remote Registry Services installed?",
+                               ERROR_ACCESS_DENIED),
+                    L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-BARE: " +
+                        SystemErrorText(ERROR_FILE_NOT_FOUND)}));
     } else {
       EXPECT_TRUE(admin.boxes().empty()) << Narrow(admin.Describe());
     }

@@ -196,6 +196,7 @@ TEST_F(ConfigureTest, GroupsAddedChangedAndRemovedInTheSheetReachTheWorkstation)
   Configured(L"PC-1");
   Store(L"PC-1", L"mAlpha", 10, std::wstring(kVersionKey) + L"\\Groups");
   Store(L"PC-1", L"dGamma", 0x000C0000, std::wstring(kVersionKey) + L"\\Groups");
+  const Values values = OnWorkstation(L"PC-1");
 
   NestedSheet sheet;
   sheet.OnPage(L"Groups")
@@ -213,6 +214,10 @@ TEST_F(ConfigureTest, GroupsAddedChangedAndRemovedInTheSheetReachTheWorkstation)
   EXPECT_EQ(OnWorkstation(L"PC-1", L"Groups"),
             (Values{{L"dGamma", L"dword 786432"}, {L"mDelta", L"dword 15"}, {L"mSales", L"dword 45"}}))
       << Narrow(admin.Describe());
+  Values expected = values;  // with the page's policies, which it stores as it shows them
+  expected.insert(
+      {{L"MultiGroupDltPol", L"dword 0"}, {L"MultiGroupMaxPol", L"dword 1"}, {L"MultiGroupValPol", L"dword 0"}});
+  EXPECT_EQ(OnWorkstation(L"PC-1"), expected) << "every other value as it was";
   EXPECT_EQ(StatusAfterScan(admin).back(), L"Updated configuration for PC-1...");
 }
 
@@ -299,14 +304,20 @@ TEST_F(ConfigureTest, AProfileSetOnTheProfilePageShowsInTheRowAndStartsTheMonito
 }
 
 TEST_F(ConfigureTest, AWorkstationOutOfReachIsToldWhileTheDialogStaysResponsiveAndNothingOpens) {
-  for (const wchar_t* pc : {L"PC-GONE", L"PC-DENIED", L"PC-LOST"}) Configured(pc);
+  for (const wchar_t* pc : {L"PC-GONE", L"PC-DENIED", L"PC-LOST", L"PC-SHUT"}) Configured(pc);
   Listed(L"PC-BARE");
   Registry(L"PC-BARE");  // reachable, without the product
   const Values lost = OnWorkstation(L"PC-LOST");
+  const Values shut = OnWorkstation(L"PC-SHUT");
   ResponsivenessProbe probe;
+  // Each workstation fails between the fetch and the copy-back.
   NestedSheet sheet;
   sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"50")
       .Do(L"PC-LOST drops off the network", [this](HWND) { registry.FailMachine(L"PC-LOST", ERROR_BAD_NETPATH); })
+      .PressOK();
+  NestedSheet refused;
+  refused.Type(IDC_GENERAL_IDLE_MINUTES, L"50")
+      .Do(L"PC-SHUT refuses the console now", [this](HWND) { registry.FailMachine(L"PC-SHUT", ERROR_ACCESS_DENIED); })
       .PressOK();
   ConsoleSession admin;
   admin.WaitForScan().Do(L"break PC-GONE and PC-DENIED", [this, &probe](HWND panel) {
@@ -317,6 +328,7 @@ TEST_F(ConfigureTest, AWorkstationOutOfReachIsToldWhileTheDialogStaysResponsiveA
   });
   for (const wchar_t* pc : {L"PC-GONE", L"PC-DENIED", L"PC-BARE"}) Configure(admin, pc).Answer(IDOK);
   Configure(admin, L"PC-LOST").Answer(sheet.Drive()).Answer(IDOK);
+  Configure(admin, L"PC-SHUT").Answer(refused.Drive()).Answer(IDOK);
   admin.Do(L"stop watching", [&probe](HWND) { probe.Stop(); }).Exit();
   RunConsole(admin);
 
@@ -326,12 +338,14 @@ TEST_F(ConfigureTest, AWorkstationOutOfReachIsToldWhileTheDialogStaysResponsiveA
                 Because(L"Can't connect to PC-DENIED's registry", ERROR_ACCESS_DENIED),
                 Because(L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-BARE", ERROR_FILE_NOT_FOUND),
                 Because(L"Can't connect to PC-LOST's registry", ERROR_BAD_NETPATH),
+                Because(L"Can't connect to PC-SHUT's registry", ERROR_ACCESS_DENIED),
             }));
   EXPECT_EQ(sheet.caption(), L"Configuration for PC-LOST");
   EXPECT_EQ(OnWorkstation(L"PC-LOST"), lost);
+  EXPECT_EQ(OnWorkstation(L"PC-SHUT"), shut);
   EXPECT_EQ(InLocalCopy(L"PC-LOST")[L"IdleMinutes"], L"dword 50") << "the edit stays in the copy";
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-GONE")));
-  EXPECT_EQ(StatusAfterScan(admin).back(), L"Retrieved configuration for PC-LOST");
+  EXPECT_EQ(StatusAfterScan(admin).back(), L"Retrieved configuration for PC-SHUT") << "no update is claimed";
   EXPECT_GT(probe.answers(), 100) << "the dialog answered all along";
   EXPECT_LT(probe.slowestMs(), 500u) << "and never waited for a workstation";
 }
