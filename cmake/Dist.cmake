@@ -21,14 +21,20 @@ function(lullan_dist target)
   endif()
 endfunction()
 
+# A loose file; GENERATED_BY names the target that makes it in the build.
 function(lullan_dist_file path)
+  cmake_parse_arguments(ARG "" "GENERATED_BY" "" ${ARGN})
   set_property(GLOBAL APPEND PROPERTY LULLAN_DIST_FILES ${path})
+  if(ARG_GENERATED_BY)
+    set_property(GLOBAL APPEND PROPERTY LULLAN_DIST_FILE_TARGETS ${ARG_GENERATED_BY})
+  endif()
 endfunction()
 
 # The dist target is part of every build, so a test can look at what ships.
 function(lullan_dist_target)
   get_property(targets GLOBAL PROPERTY LULLAN_DIST_TARGETS)
   get_property(files GLOBAL PROPERTY LULLAN_DIST_FILES)
+  get_property(generators GLOBAL PROPERTY LULLAN_DIST_FILE_TARGETS)
   set(commands COMMAND ${CMAKE_COMMAND} -E rm -rf ${LULLAN_DIST_DIR}
                COMMAND ${CMAKE_COMMAND} -E make_directory ${LULLAN_DIST_DIR} ${LULLAN_SYMBOLS_DIR})
   foreach(t IN LISTS targets)
@@ -42,6 +48,9 @@ function(lullan_dist_target)
     list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy ${f} ${LULLAN_DIST_DIR})
   endforeach()
   add_custom_target(dist ALL ${commands} DEPENDS ${targets} COMMENT "Assembling ${LULLAN_DIST_DIR}" VERBATIM)
+  if(generators)
+    add_dependencies(dist ${generators})
+  endif()
 
   # What ships, one file name a line, for the test that looks at dist/.
   set(names "")
@@ -49,4 +58,11 @@ function(lullan_dist_target)
     string(APPEND names "$<TARGET_FILE_NAME:${t}>\n")
   endforeach()
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/dist-programs.txt CONTENT "${names}")
+  # And the loose files, for the same test.
+  set(loose "")
+  foreach(f IN LISTS files)
+    get_filename_component(name ${f} NAME)
+    string(APPEND loose "${name}\n")
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/dist-files.txt CONTENT "${loose}")
 endfunction()

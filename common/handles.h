@@ -75,6 +75,12 @@ struct Library {
   static void close(type h) noexcept { ::FreeLibrary(h); }
 };
 
+struct AllocatedSid {  // AllocateAndInitializeSid
+  using type = PSID;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type sid) noexcept { ::FreeSid(sid); }
+};
+
 }  // namespace traits
 
 using unique_handle = unique_any<traits::Handle>;
@@ -86,6 +92,7 @@ using unique_local_memory = unique_any<traits::LocalMemory>;
 using unique_heap_memory = unique_any<traits::ProcessHeapMemory>;
 using unique_netapi_buffer = unique_any<traits::NetApiBuffer>;
 using unique_library = unique_any<traits::Library>;
+using unique_allocated_sid = unique_any<traits::AllocatedSid>;
 
 // A typed view of an owned buffer, for APIs that hand back structures.
 template <typename T, typename Owner>

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the suite and assembles the installable folder dist/:
+# Builds the suite, assembles the installable folder dist/ and starts
+# setup.exe from it under Wine (scripts/run-setup.sh):
 #   scripts/build.sh
 # Installs what the build needs first (scripts/bootstrap.sh). The shipped
 # product is the 32-bit (i686) build; the x86_64 build is compiled too, to
@@ -23,3 +24,5 @@ cmake --build "$root/build/x86_64"
 
 echo "dist/ holds the installable product:"
 ls -1 "$root/dist"
+
+"$root/scripts/run-setup.sh"

@@ -1,6 +1,6 @@
 // Owners for the user-interface handle kinds: GDI objects, image lists, menus,
-// icons loaded for one window, and windows created in code. A CWindow never
-// owns its window; one of these does when the code created it.
+// icons loaded for one window, window hooks, and windows created in code. A
+// CWindow never owns its window; one of these does when the code created it.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +37,12 @@ struct Icon {  // icons from LoadImage without LR_SHARED
   static void close(type h) noexcept { ::DestroyIcon(h); }
 };
 
+struct WindowsHook {  // SetWindowsHookExW
+  using type = HHOOK;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type h) noexcept { ::UnhookWindowsHookEx(h); }
+};
+
 struct Window {
   using type = HWND;
   static type invalid() noexcept { return nullptr; }
@@ -51,6 +57,7 @@ using unique_font = unique_any<traits::GdiObject<HFONT>>;
 using unique_imagelist = unique_any<traits::ImageList>;
 using unique_menu = unique_any<traits::Menu>;
 using unique_icon = unique_any<traits::Icon>;
+using unique_hook = unique_any<traits::WindowsHook>;
 using unique_window = unique_any<traits::Window>;
 
 }  // namespace lullan

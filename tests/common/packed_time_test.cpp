@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
+#include "text_format.h"
+
 namespace lullan {
 namespace {
 
@@ -43,6 +47,43 @@ TEST(PackedTime, TextWithoutLetterOrTimeDoesNotCrash) {
   EXPECT_EQ(ScanPackedTime(L"12:15"), 0x0000000Fu);  // no letter: 12 becomes 0
   EXPECT_EQ(ScanPackedTime(L""), 0u);
   EXPECT_EQ(ScanPackedTime(nullptr), 0u);
+}
+
+// The scanner reads what swscanf(L"%u:%u %lc") reads, whatever is typed.
+TEST(PackedTime, ScansAsTheCLibrarysScannerWould) {
+  for (const wchar_t* text : {L"7:5 P",
+                              L"  07 : 05 PM",
+                              L"07:05PM",
+                              L"07:05\t\tp",
+                              L"+3:+4 P",
+                              L"-1:5 P",
+                              L"3:-2 A",
+                              L"25:61 P",
+                              L"4294967296:1 P",
+                              L"99999999999999999999999:1",
+                              L"-99999999999999999999999:1 P",
+                              L"12:",
+                              L"12:x",
+                              L":30 PM",
+                              L"x12:30",
+                              L"1 2:30",
+                              L"12:30",
+                              L"12:30 ",
+                              L"0012:0030 PM",
+                              L"\x0663:30 P",
+                              L"12\xFF1A"
+                              L"30 P"}) {
+    unsigned hour = 0;
+    unsigned minute = 0;
+    wchar_t letter = L'\0';
+    std::swscanf(text, L"%u:%u %lc", &hour, &minute, &letter);
+    if (letter == L'P') {
+      if (hour < 12) hour += 12;
+    } else if (hour == 12) {
+      hour = 0;
+    }
+    EXPECT_EQ(ScanPackedTime(text), PackTime(hour, minute)) << Narrow(text);
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "message_box.h"
 #include "notification_page.h"
 #include "packed_time.h"
+#include "preview_window.h"
 #include "profile_page.h"
 #include "profile_warning_dlg.h"
 #include "prop_sht.h"
@@ -36,8 +37,6 @@ using namespace lullan;
 using namespace lullan::config;
 
 constexpr wchar_t kPreviewKey[] = L"SOFTWARE\\LullanPreview\\1.11";
-constexpr UINT kTickMs = 100;
-constexpr int kShownTicks = 40;  // how long the window stays up once placed
 
 // A sheet with `Page` alone, as setup shows it.
 template <typename Page>
@@ -118,33 +117,6 @@ const Preview kPreviews[] = {
 };
 // clang-format on
 
-std::wstring gGeometryFile;
-HWND gShown = nullptr;
-int gTicks = 0;
-
-BOOL CALLBACK FindShown(HWND window, LPARAM) {
-  if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER)) return TRUE;
-  gShown = window;
-  return FALSE;
-}
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  if (!gShown) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShown, 0);
-    if (!gShown) return;
-    ::SetWindowPos(gShown, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
-    RECT rect{};
-    ::GetWindowRect(gShown, &rect);
-    std::string geometry = FormatTextA("%ldx%ld+0+0\n", rect.right - rect.left, rect.bottom - rect.top);
-    if (FILE* file = ::_wfopen(gGeometryFile.c_str(), L"w")) {
-      std::fputs(geometry.c_str(), file);
-      std::fclose(file);
-    }
-    return;
-  }
-  if (++gTicks == kShownTicks) ::PostMessageW(gShown, WM_COMMAND, IDCANCEL, 0);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -153,14 +125,9 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   ui::SetProgramTitle(L"LullanSetup");
-  gGeometryFile = argv[2];
   SetupHost host(kPreviewKey);
   for (const Preview& preview : kPreviews) {
-    if (std::wstring(argv[1]) != preview.name) continue;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, kTickMs, &Tick);
-    INT_PTR result = preview.show(host);
-    ::KillTimer(nullptr, timer);
-    return result < 0 ? 1 : 0;
+    if (std::wstring(argv[1]) == preview.name) return test::ShowForPicture(argv[2], [&] { return preview.show(host); });
   }
   std::fputs("config_preview: no such page or dialog\n", stderr);
   return 2;

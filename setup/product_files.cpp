@@ -1,0 +1,80 @@
+#include "product_files.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "message_box.h"
+#include "setup_app.h"
+#include "handles.h"
+#include "text_format.h"
+
+namespace lullan::setup {
+
+namespace {
+
+// A list for the shell: each path ended by a null, the list by one more.
+void Append(std::wstring& list, const std::wstring& path) {
+  list += path;
+  list.push_back(L'\0');
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+int CopyProductFiles(CSetupApp& app, HWND owner) {
+  std::wstring sources;
+  std::wstring destinations;
+  for (const InstallFileEntry& row : app.fileTable) {
+    if (row.serverOnly && !app.serverInstall) continue;
+    if (!row.replace && FileExists(row.Path())) continue;
+    std::wstring source = FormatText(L"%s\\%s", app.startDirectory.c_str(), row.name.c_str());
+    if (!FileExists(source)) continue;
+    Append(sources, source);
+    Append(destinations, row.Path());
+  }
+  if (sources.empty()) return 0;
+  sources.push_back(L'\0');
+  destinations.push_back(L'\0');
+
+  SHFILEOPSTRUCTW copy{};
+  copy.hwnd = owner;
+  copy.wFunc = FO_COPY;
+  copy.pFrom = sources.c_str();
+  copy.pTo = destinations.c_str();
+  copy.fFlags = FOF_MULTIDESTFILES;
+  int result = ::SHFileOperationW(&copy);
+  // Declining to replace a file is no failure of the shell's; the copy is.
+  if (result == 0 && copy.fAnyOperationsAborted) return ERROR_CANCELLED;
+  return result;
+}
+
+void DeleteProductFiles(CSetupApp& app, HWND owner) {
+  for (const InstallFileEntry& row : app.fileTable) {
+    if (!row.replace || (row.serverOnly && !app.serverInstalled)) continue;
+    std::wstring path = row.Path();
+    if (::DeleteFileW(path.c_str())) continue;
+    DWORD error = ::GetLastError();
+    if (::lstrcmpiW(row.name.c_str(), L"setup.exe") == 0) {
+      // The running copy (removal started from the Add/Remove Programs entry).
+      ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    } else if (!IsMissing(error)) {
+      ui::ShowMessage(owner, FormatText(L"Error deleting file %s", path.c_str()));
+    }
+  }
+  std::wstring log = FormatText(L"%s\\lullan.log", app.installDir.c_str());
+  if (FileExists(log)) ::DeleteFileW(log.c_str());
+  ::MoveFileExW(app.installDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void DeleteTempFiles(const CSetupApp& app) {
+  WIN32_FIND_DATAW found{};
+  unique_find search(::FindFirstFileW(FormatText(L"%s\\*.tmp", app.installDir.c_str()).c_str(), &found));
+  if (!search) return;
+  do {
+    ::DeleteFileW(FormatText(L"%s\\%s", app.installDir.c_str(), found.cFileName).c_str());
+  } while (::FindNextFileW(search.get(), &found));
+}
+
+}  // namespace lullan::setup
