@@ -1,5 +1,6 @@
 #include "console_fixture.h"
 
+#include "error_text.h"
 #include "message_box.h"
 #include "server_panel_dlg.h"
 #include "text_format.h"
@@ -53,6 +54,10 @@ INT_PTR ConsoleTest::RunConsole(ConsoleSession& admin) {
   INT_PTR result = admin.Run(panel);
   EXPECT_TRUE(panel.WaitForScan(30000)) << "the scan threads still ran half a minute after the dialog closed";
   return result;
+}
+
+std::wstring ConsoleTest::Because(const std::wstring& text, DWORD error) {
+  return text + L": " + SystemErrorText(error);
 }
 
 }  // namespace lullan::test

@@ -49,6 +49,10 @@ class ConsoleTest : public ::testing::Test {
   // threads to end before the fakes go. What the session's window returned.
   INT_PTR RunConsole(ConsoleSession& admin);
 
+  // A message of the console that tells why a call failed: the text, then
+  // the system's text for `error`.
+  static std::wstring Because(const std::wstring& text, DWORD error);
+
   static constexpr wchar_t kVersionKey[] = L"SOFTWARE\\Fennick\\Lullan\\1.11";
   static constexpr wchar_t kWinlogonKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 

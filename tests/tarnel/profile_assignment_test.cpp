@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include "error_text.h"
 #include "profile_server_fixture.h"
 #include "responsiveness_probe.h"
 #include "text_format.h"
@@ -95,8 +94,6 @@ class ProfileAssignmentTest : public ProfileServerTest {
         std::find_if(all.begin(), all.end(), [](const std::wstring& text) { return text.rfind(L"Assigning", 0) == 0; }),
         all.end());
   }
-  // A message and the system's reason for the error.
-  static std::wstring Because(const std::wstring& text, DWORD error) { return text + L": " + SystemErrorText(error); }
   static std::wstring Assigning(const wchar_t* computer) {
     return FormatText(L"Assigning profile stdLogoff to %s...", computer);
   }

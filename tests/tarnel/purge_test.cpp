@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "console_fixture.h"
-#include "error_text.h"
 #include "text_format.h"
 
 namespace lullan::test {
@@ -179,8 +178,7 @@ TEST_F(PurgeTest, EnableWin9xKeepsTheWindows9xComputersThatCarryQuitcom) {
                                ERROR_BAD_NETPATH),
                     FormatText(L"Error %d connecting to PC-WFW's registry.\rIs Remote Registry Services installed?",
                                ERROR_ACCESS_DENIED),
-                    L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-BARE: " +
-                        SystemErrorText(ERROR_FILE_NOT_FOUND)}));
+                    Because(L"Can't open registry key SOFTWARE\\Fennick\\Lullan on PC-BARE", ERROR_FILE_NOT_FOUND)}));
     } else {
       EXPECT_TRUE(admin.boxes().empty()) << Narrow(admin.Describe());
     }

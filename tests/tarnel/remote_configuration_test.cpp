@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "../../config/resource.h"  // the pages' controls, beside the console's own
+#include "../config/group_answers.h"
 #include "console_fixture.h"
-#include "error_text.h"
 #include "nested_sheet.h"
 #include "responsiveness_probe.h"
 #include "text_format.h"
@@ -85,22 +85,6 @@ class ConfigureTest : public ConsoleTest {
   ConsoleSession& Configure(ConsoleSession& admin, const std::wstring& computer) {
     return admin.Select({computer}).Click(IDC_CONFIGURE);
   }
-  // The group properties dialog answered: after `minutes` idle minutes, OK.
-  static DialogAnswerer::Action Minutes(std::wstring minutes) {
-    return [minutes](HWND props) {
-      ::CheckRadioButton(props, IDC_GROUPPROPS_AFTER_IDLE, IDC_GROUPPROPS_AT_TIME, IDC_GROUPPROPS_AFTER_IDLE);
-      DialogAnswerer::PressButton(props, IDC_GROUPPROPS_AFTER_IDLE);
-      ::SetDlgItemTextW(props, IDC_GROUPPROPS_MINUTES, minutes.c_str());
-      DialogAnswerer::PressButton(props, IDOK);
-    };
-  }
-  static NestedSheet::Step SelectOnly(unsigned listId, std::wstring name) {
-    return [listId, name](HWND sheet) {
-      ui::CListView list(::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), static_cast<int>(listId)));
-      for (int i = 0; i < list.ItemCount(); ++i) list.Select(i, list.GetItemText(i, 0) == name);
-    };
-  }
-  static std::wstring Because(const std::wstring& text, DWORD error) { return text + L": " + SystemErrorText(error); }
 };
 
 TEST_F(ConfigureTest, TheSheetOpensOnAnExactCopyOfTheWorkstationAndCancelWritesNothingBack) {
@@ -200,15 +184,19 @@ TEST_F(ConfigureTest, GroupsAddedChangedAndRemovedInTheSheetReachTheWorkstation)
 
   NestedSheet sheet;
   sheet.OnPage(L"Groups")
-      .Do(L"select Alpha", SelectOnly(IDC_GROUPS_MONITORED_LIST, L"Alpha"))
+      .Do(L"select Alpha", SelectRows(IDC_GROUPS_MONITORED_LIST, {L"Alpha"}))
       .Click(IDC_GROUPS_DELETE)
-      .Do(L"select Sales", SelectOnly(IDC_GROUPS_MONITORED_LIST, L"Sales"))
+      .Do(L"select Sales", SelectRows(IDC_GROUPS_MONITORED_LIST, {L"Sales"}))
       .Click(IDC_GROUPS_EDIT)
-      .Do(L"select Delta", SelectOnly(IDC_GROUPS_GLOBAL_LIST, L"Delta"))
+      .Do(L"select Delta", SelectRows(IDC_GROUPS_GLOBAL_LIST, {L"Delta"}))
       .Click(IDC_GROUPS_ADD)
       .PressOK();
   ConsoleSession admin;
-  Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive()).Answer(Minutes(L"45")).Answer(Minutes(L"15")).Exit();
+  Configure(admin.WaitForScan(), L"PC-1")
+      .Answer(sheet.Drive())
+      .Answer(GroupMinutes(L"45"))
+      .Answer(GroupMinutes(L"15"))
+      .Exit();
   RunConsole(admin);
 
   EXPECT_EQ(OnWorkstation(L"PC-1", L"Groups"),
@@ -233,7 +221,7 @@ TEST_F(ConfigureTest, AValueTheWorkstationNoLongerHasIsNotBroughtBack) {
       })
       .Type(IDC_GENERAL_IDLE_MINUTES, L"31")
       .OnPage(L"Groups")
-      .Do(L"select Sales", SelectOnly(IDC_GROUPS_MONITORED_LIST, L"Sales"))
+      .Do(L"select Sales", SelectRows(IDC_GROUPS_MONITORED_LIST, {L"Sales"}))
       .Click(IDC_GROUPS_DELETE)
       .PressOK();
   ConsoleSession admin;

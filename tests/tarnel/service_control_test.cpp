@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "console_fixture.h"
-#include "error_text.h"
 #include "responsiveness_probe.h"
 #include "text_format.h"
 
@@ -55,7 +54,6 @@ class ServiceControlTest : public ConsoleTest {
     ADD_FAILURE() << Narrow(computer) << " is not listed";
     return -1;
   }
-  static std::wstring Because(const std::wstring& text, DWORD error) { return text + L": " + SystemErrorText(error); }
 
   void ExpectEveryHandleClosed() const {
     EXPECT_EQ(services.OpenHandles(), 0) << "every service handle is closed";
