@@ -10,7 +10,7 @@
 
 // Dialog templates.
 #define IDD_ABOUTBOX 100
-#define IDD_SERVER_PANEL 102  // CServerPanelDlg, the main dialog
+#define IDD_SERVER_PANEL 102     // CServerPanelDlg, the main dialog
 #define IDD_SHARED_PROFILES 136  // CSharedProfilesDlg
 #define IDD_NEW_PROFILE 137      // CNewProfileDlg
 

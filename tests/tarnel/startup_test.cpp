@@ -47,11 +47,11 @@ TEST_F(StartupTest, TheMainDialogShowsItsControlsColumnsImagesAndStatusBar) {
           unsigned id;
           const wchar_t* label;
         };
-        for (const Button& b : {Button{IDC_SHARED_PROFILES, L"Shared Profiles"},
-                                Button{IDC_ASSIGN_PROFILE, L"Assign Profile"}, Button{IDC_CONFIGURE, L"Configure"},
-                                Button{IDC_START_STOP, L"Start/Stop"}, Button{IDC_LOGOFF_NOW, L"Logoff Now!"},
-                                Button{IDC_SHUTDOWN_NOW, L"Shutdown Now!"}, Button{IDC_REBOOT_NOW, L"Reboot Now!"},
-                                Button{IDC_REFRESH, L"Refresh"}, Button{IDCANCEL, L"Exit"}}) {
+        for (const Button& b :
+             {Button{IDC_SHARED_PROFILES, L"Shared Profiles"}, Button{IDC_ASSIGN_PROFILE, L"Assign Profile"},
+              Button{IDC_CONFIGURE, L"Configure"}, Button{IDC_START_STOP, L"Start/Stop"},
+              Button{IDC_LOGOFF_NOW, L"Logoff Now!"}, Button{IDC_SHUTDOWN_NOW, L"Shutdown Now!"},
+              Button{IDC_REBOOT_NOW, L"Reboot Now!"}, Button{IDC_REFRESH, L"Refresh"}, Button{IDCANCEL, L"Exit"}}) {
           EXPECT_EQ(panel.Label(b.id), b.label);
           EXPECT_TRUE(panel.Enabled(b.id)) << "every operation is built: " << Narrow(b.label);
         }
@@ -131,8 +131,10 @@ TEST(ConsoleResourcesTest, EveryIconHasImagesOfItsOwn) {
     }
   }
   // The program's icon at both sizes; the list's state icons at the one size the list shows.
-  for (auto [icon, images] :
-       {std::pair<ULONG_PTR, long>{IDI_TARNEL, 2}, {IDI_SERVICE_PRESENT, 1}, {IDI_SERVICE_RUNNING, 1}, {IDI_SERVICE_UNKNOWN, 1}}) {
+  for (auto [icon, images] : {std::pair<ULONG_PTR, long>{IDI_TARNEL, 2},
+                              {IDI_SERVICE_PRESENT, 1},
+                              {IDI_SERVICE_RUNNING, 1},
+                              {IDI_SERVICE_UNKNOWN, 1}}) {
     EXPECT_EQ(std::count_if(owners.begin(), owners.end(), [icon = icon](const auto& o) { return o.second == icon; }),
               images)
         << "icon " << icon;
