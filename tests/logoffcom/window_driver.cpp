@@ -6,26 +6,6 @@
 
 namespace lullan::test {
 
-namespace {
-
-struct Search {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, ARRAYSIZE(className));
-  if (owner == search->processId && ::IsWindowVisible(window) && ::lstrcmpW(className, L"#32770") == 0)
-    search->found.push_back(window);
-  return TRUE;
-}
-
-}  // namespace
-
 std::wstring ChildRun::Describe() const {
   std::wstring all = finished ? L"exit code " + std::to_wstring(static_cast<int>(exitCode)) : L"did not end";
   for (const SeenDialog& d : dialogs) all += L"\n  [" + d.caption + L"] " + d.Text();
@@ -52,9 +32,7 @@ ChildRun RunAndAnswer(const std::wstring& program, const std::wstring& arguments
   DWORD waited = 0;
   constexpr DWORD kStep = 50;
   while (::WaitForSingleObject(process.get(), kStep) == WAIT_TIMEOUT) {
-    Search search{info.dwProcessId, {}};
-    ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    for (HWND dialog : search.found) {
+    for (HWND dialog : DialogAnswerer::VisibleDialogsOf(info.dwProcessId)) {
       if (std::find(answered.begin(), answered.end(), dialog) != answered.end()) continue;
       answered.push_back(dialog);
       SeenDialog seen{DialogAnswerer::WindowText(dialog), {}, IDOK};

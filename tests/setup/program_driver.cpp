@@ -10,25 +10,6 @@ namespace {
 
 constexpr DWORD kPollMs = 2;
 
-struct Search {
-  DWORD processId;
-  const std::wstring* caption;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, ARRAYSIZE(className));
-  if (owner == search->processId && ::IsWindowVisible(window) && ::lstrcmpW(className, L"#32770") == 0 &&
-      DialogAnswerer::WindowText(window) == *search->caption) {
-    search->found.push_back(window);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 ProgramDriver::~ProgramDriver() {
@@ -58,9 +39,8 @@ bool ProgramDriver::Start(const std::wstring& program, const std::wstring& argum
 
 HWND ProgramDriver::WaitFor(const std::wstring& caption, DWORD timeoutMs, bool again) {
   for (DWORD began = ::GetTickCount(); ::GetTickCount() - began < timeoutMs; ::Sleep(kPollMs)) {
-    Search search{processId_, &caption, {}};
-    ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    for (HWND dialog : search.found) {
+    for (HWND dialog : DialogAnswerer::VisibleDialogsOf(processId_)) {
+      if (DialogAnswerer::WindowText(dialog) != caption) continue;
       if (!again && std::find(returned_.begin(), returned_.end(), dialog) != returned_.end()) continue;
       // A dialog is returned once it is ready for input.
       if (!::IsWindowEnabled(dialog)) continue;

@@ -77,6 +77,32 @@ std::wstring DialogAnswerer::WindowText(HWND window) {
   return text;
 }
 
+namespace {
+
+struct DialogSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  ::GetClassNameW(window, className, ARRAYSIZE(className));
+  if (owner == search->processId && ::IsWindowVisible(window) && ::lstrcmpW(className, L"#32770") == 0)
+    search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> DialogAnswerer::VisibleDialogsOf(DWORD processId) {
+  DialogSearch search{processId, {}};
+  ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 LRESULT CALLBACK DialogAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {
   DialogAnswerer* self = tCurrent;
   if (code == HCBT_ACTIVATE && self) {

@@ -58,6 +58,9 @@ class DialogAnswerer {
   static std::wstring WindowText(HWND window);
   // A dialog's non-empty static texts, in child order (works across processes).
   static std::vector<std::wstring> StaticTexts(HWND dialog);
+  // The visible dialog boxes of another process, in z-order (for drivers of
+  // a program started from a test).
+  static std::vector<HWND> VisibleDialogsOf(DWORD processId);
 
  private:
   struct Step {

@@ -6,7 +6,7 @@ namespace lullan::test {
 
 namespace {
 
-// The specific rights a service handle gets for the access asked, generic
+// The service rights a handle gets for the access asked, generic
 // rights mapped as the service control manager maps them.
 DWORD ServiceRights(DWORD access) {
   DWORD rights = access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);

@@ -104,7 +104,7 @@ class ScriptedServiceManager final : public RemoteServiceManager {
   struct Handle {
     std::wstring machine;  // as named by the code
     std::wstring service;  // as named by the code; empty for a manager
-    DWORD rights;          // for a service: the specific rights it was opened with
+    DWORD rights;          // for a service: the service rights it was opened with
   };
   enum class Kind { Manager, Service, Any };
   class InFlight;
