@@ -11,29 +11,6 @@ namespace {
 
 constexpr DWORD kStepMs = 20;
 
-// The process's visible dialog windows: its main dialog (the one holding the
-// machine list) and any message box.
-struct ProcessDialogs {
-  DWORD processId;
-  HWND main = nullptr;
-  std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK SortDialog(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<ProcessDialogs*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, ARRAYSIZE(className));
-  if (owner != found->processId || !::IsWindowVisible(window) || ::lstrcmpW(className, L"#32770") != 0) return TRUE;
-  if (::GetDlgItem(window, IDC_MACHINES)) {
-    found->main = window;
-  } else {
-    found->boxes.push_back(window);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 std::wstring ConsoleRun::Describe() const {
@@ -76,17 +53,26 @@ ConsoleRun RunConsoleProgram(const std::wstring& program, const std::function<vo
       ::WaitForSingleObject(process.get(), 5000);
       return run;
     }
-    ProcessDialogs found{info.dwProcessId, nullptr, {}};
-    ::EnumWindows(&SortDialog, reinterpret_cast<LPARAM>(&found));
-    for (HWND box : found.boxes) {
+    // The main dialog is the one holding the machine list; the others are
+    // message boxes.
+    HWND main = nullptr;
+    std::vector<HWND> boxes;
+    for (HWND dialog : DialogAnswerer::VisibleDialogsOf(info.dwProcessId)) {
+      if (::GetDlgItem(dialog, IDC_MACHINES)) {
+        main = dialog;
+      } else {
+        boxes.push_back(dialog);
+      }
+    }
+    for (HWND box : boxes) {
       if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
       answered.push_back(box);
       run.boxes.push_back(SeenDialog{DialogAnswerer::WindowText(box), DialogAnswerer::StaticTexts(box), IDOK});
       DialogAnswerer::PressButton(box, IDOK);
     }
-    if (found.main && found.boxes.empty() && ::IsWindowEnabled(found.main) && !run.sawMainDialog) {
+    if (main && boxes.empty() && ::IsWindowEnabled(main) && !run.sawMainDialog) {
       run.sawMainDialog = true;
-      drive(found.main);
+      drive(main);
       driven = ::GetTickCount();
     }
   }
