@@ -180,8 +180,17 @@ std::wstring RandomGroupName(Random& random) {
   return name;
 }
 
+// The registry (Windows' and Wine's alike) looks at the code unit just past
+// a text's data and, when it is a null, stores it too, taking the text for
+// one whose terminator the caller forgot to count. A text meant to be stored
+// without its terminator is therefore followed by code units that are not
+// null; they also keep that look inside the buffer. (Without them, whether
+// "Bye" in six bytes was stored as six or eight depended on what the heap
+// held past the vector: six on i686, eight on x86_64.)
 LSTATUS SetRaw(HKEY key, const std::wstring& name, const RawValue& value) {
-  return ::RegSetValueExW(key, name.c_str(), 0, value.type, value.data.empty() ? nullptr : value.data.data(),
+  std::vector<BYTE> data = value.data;
+  data.insert(data.end(), {0xFF, 0xFF, 0xFF});
+  return ::RegSetValueExW(key, name.c_str(), 0, value.type, value.data.empty() ? nullptr : data.data(),
                           static_cast<DWORD>(value.data.size()));
 }
 

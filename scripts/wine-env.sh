@@ -15,6 +15,18 @@ lullan_test_arch() {
   fi
 }
 
+# Every architecture whose tests this machine can run, the shipped i686 first.
+# LULLAN_TEST_ARCH=i686 or =x86_64 runs one alone.
+lullan_test_archs() {
+  if [ -n "${LULLAN_TEST_ARCH:-}" ]; then
+    echo "$LULLAN_TEST_ARCH"
+  elif lullan_can_run_i386; then
+    echo i686 x86_64
+  else
+    echo x86_64
+  fi
+}
+
 lullan_wine_env() {
   local build="$1"
   export WINEPREFIX="$build/wineprefix"

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "error_text.h"
 #include "product.h"
 
@@ -26,6 +30,32 @@ TEST(TextFormat, FixedBuffersAreCutAndTerminated) {
   EXPECT_STREQ(buffer, L"abc");
   EXPECT_FALSE(CopyText(buffer, 4, L"abcdef"));
   EXPECT_STREQ(buffer, L"abc");
+}
+
+// The terminator needs a place of its own: a text as long as the buffer is
+// cut by one, and nothing past the buffer is touched.
+TEST(TextFormat, CopiesFitTheirTerminatorInsideTheBuffer) {
+  struct Case {
+    size_t length;
+    bool whole;
+    size_t kept;
+  };
+  constexpr size_t kCapacity = 4;
+  for (const Case& c : {Case{0, true, 0}, Case{3, true, 3}, Case{4, false, 3}, Case{5, false, 3}}) {
+    SCOPED_TRACE(FormatTextA("a text of %u characters in a buffer of %u", static_cast<unsigned>(c.length),
+                             static_cast<unsigned>(kCapacity)));
+    wchar_t wide[kCapacity + 1];
+    std::fill(std::begin(wide), std::end(wide), L'#');
+    EXPECT_EQ(CopyText(wide, kCapacity, std::wstring(c.length, L'w')), c.whole);
+    EXPECT_EQ(std::wstring(wide), std::wstring(c.kept, L'w'));
+    EXPECT_EQ(wide[kCapacity], L'#') << "written past the buffer";
+
+    char narrow[kCapacity + 1];
+    std::fill(std::begin(narrow), std::end(narrow), '#');
+    EXPECT_EQ(CopyTextA(narrow, kCapacity, std::string(c.length, 'n')), c.whole);
+    EXPECT_EQ(std::string(narrow), std::string(c.kept, 'n'));
+    EXPECT_EQ(narrow[kCapacity], '#') << "written past the buffer";
+  }
 }
 
 TEST(TextFormat, ConvertsBetweenCodePages) {

@@ -51,6 +51,16 @@ TEST_F(ProfileSyncTest, DifferentStampsAreFirstSeenInTheFourthCycleAndCopiedThen
   EXPECT_EQ(Count(LogText(), "dbg> bRefreshRemoteConfig = true"), 2);
 }
 
+// Stamps are times of day, not a count that only grows: a profile changed
+// at 09:00 after the workstation took it at 14:05 the day before is news.
+TEST_F(ProfileSyncTest, AProfileStampedEarlierInTheDayThanTheWorkstationIsCopiedToo) {
+  AssignedProfile(0x00090000, 0x000E0005);
+  Cycles(4);
+  EXPECT_EQ(Connections(), 2u) << "the comparison and the copy";
+  EXPECT_EQ(LocalNumber(L"IdleMinutes"), 45u);
+  EXPECT_EQ(LocalNumber(L"ProfileLastChanged"), 0x00090000u);
+}
+
 TEST_F(ProfileSyncTest, EqualStampsCopyNothingAndAreComparedEveryFourthCycle) {
   AssignedProfile(0x000E0005, 0x000E0005);
   Cycles(4);

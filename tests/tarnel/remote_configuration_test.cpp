@@ -165,9 +165,14 @@ TEST_F(ConfigureTest, OnlyTheIdleMinutesChangedReachTheWorkstation) {
   Configured(L"PC-1");
   Values expected = OnWorkstation(L"PC-1");
   expected[L"IdleMinutes"] = L"dword 50";
+  // Changed at the workstation while the sheet is open: the copy-back, which
+  // writes only what the sheet changed, must not put the old text back.
+  expected[L"Action"] = L"sz Reboot";
 
   NestedSheet sheet;
-  sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"50").PressOK();
+  sheet.Type(IDC_GENERAL_IDLE_MINUTES, L"50")
+      .Do(L"someone edits the workstation", [&](HWND) { Store(L"PC-1", L"Action", L"Reboot"); })
+      .PressOK();
   ConsoleSession admin;
   Configure(admin.WaitForScan(), L"PC-1").Answer(sheet.Drive()).Exit();
   RunConsole(admin);
