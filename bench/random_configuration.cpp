@@ -213,6 +213,25 @@ RandomConfiguration MakeRandomConfiguration(uint64_t seed, uint64_t caseNumber) 
   return c;
 }
 
+namespace {
+void KeepOut(NamedValue& v, bool (*keptOut)(wchar_t)) {
+  std::replace_if(v.name.begin(), v.name.end(), keptOut, L'?');
+  for (size_t at = 0; at + sizeof(wchar_t) <= v.value.data.size(); at += sizeof(wchar_t)) {
+    wchar_t unit = 0;
+    std::copy_n(v.value.data.begin() + at, sizeof unit, reinterpret_cast<BYTE*>(&unit));
+    if (keptOut(unit)) {
+      unit = L'?';
+      std::copy_n(reinterpret_cast<const BYTE*>(&unit), sizeof unit, v.value.data.begin() + at);
+    }
+  }
+}
+}  // namespace
+
+void KeepOut(RandomConfiguration& c, bool (*keptOut)(wchar_t)) {
+  for (NamedValue& v : c.values) KeepOut(v, keptOut);
+  for (NamedValue& v : c.groups) KeepOut(v, keptOut);
+}
+
 bool Store(RandomConfiguration& c, const std::wstring& keyPath) {
   test::DeleteTree(HKEY_LOCAL_MACHINE, keyPath);
   unique_hkey key;

@@ -42,6 +42,11 @@ struct RandomConfiguration {
 
 RandomConfiguration MakeRandomConfiguration(uint64_t seed, uint64_t caseNumber);
 
+// Replaces every code unit for which `keptOut` is true, in the value names
+// and in the data of every value read as UTF-16 (two bytes at a time from
+// the start, as the pages read texts), with a question mark.
+void KeepOut(RandomConfiguration& c, bool (*keptOut)(wchar_t));
+
 // Replaces whatever is at `keyPath` (under HKEY_LOCAL_MACHINE) with `c`;
 // false when the key cannot be made. A value the registry refuses (a name
 // too long for it) is left out of `c`, so `c` says what was stored.
