@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "install_folder_security.h"
 #include "message_box.h"
 #include "product_files.h"
 #include "resource.h"
@@ -87,8 +88,15 @@ void CInstallDirDlg::OnOK() {
       SetItemText(IDC_DIRECTORY, app_.installDir);
       return;
     }
-    ::CreateDirectoryW(directory.c_str(), nullptr);
+    CreateInstallFolder(directory);
     ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, directory.c_str(), nullptr);
+  }
+  // Made now or found there, the folder gets its list before anything is
+  // copied into it; one that cannot be secured is not installed into. (One
+  // whose parent is missing as well is made by the copy, and secured then.)
+  if (DirectoryExists(directory) && !SecureInstallFolder(window(), directory)) {
+    SetFocusTo(IDC_DIRECTORY);
+    return;
   }
   app_.installDir = std::move(directory);
   EndDialog(CopyProductFiles(app_, window()) == 0 ? IDOK : IDCANCEL);

@@ -1,16 +1,20 @@
 // Installations as an administrator runs them from the main dialog: a
 // workstation with and without a service account, a profile server, over an
 // earlier version, twice, and with input that is not what it should be.
+#include <windows.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <set>
 
 #include "file_table.h"
 #include "install_dir_dlg.h"
+#include "install_folder_security.h"
 #include "quitcom_registry.h"
 #include "quitsrv_registry.h"
 #include "registry_fixture.h"
 #include "resource.h"
+#include "security_text.h"
 #include "service_registration.h"
 #include "setup_fixture.h"
 #include "text_format.h"
@@ -223,6 +227,82 @@ TEST_F(InstallTest, TheDirectoryDialogCreatesOnlyTheLastLevelAndOnlyWhenAsked) {
   EXPECT_FALSE(setup::DirectoryExists(declined));
   EXPECT_FALSE(setup::DirectoryExists(scratch + L"\\missing")) << "one level only";
   EXPECT_EQ(app->installDir, deep);
+}
+
+TEST(InstallFolderSecurity, AdministratorsAndTheSystemMayDoAnythingUsersReadAndRunAndTheParentHandsDownNothing) {
+  struct Form {
+    const char* what;
+    std::wstring sddl;
+    WORD protection;  // SE_DACL_PROTECTED: nothing comes from the parent
+    BYTE aceFlags;
+  } forms[] = {
+      {"the folder", setup::InstallFolderSddl(), SE_DACL_PROTECTED, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE},
+      {"a file in it", setup::InstalledFileSddl(), 0, INHERITED_ACE},
+  };
+  for (const Form& form : forms) {
+    PSECURITY_DESCRIPTOR parsed = nullptr;
+    ASSERT_TRUE(
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(form.sddl.c_str(), SDDL_REVISION_1, &parsed, nullptr))
+        << form.what << ": " << Narrow(form.sddl);
+    unique_local_memory owner(parsed);
+    const BYTE* bytes = static_cast<const BYTE*>(parsed);
+    DescriptorText text = DescribeSelfRelative({bytes, bytes + ::GetSecurityDescriptorLength(parsed)});
+    const std::string flags = FormatTextA(" flags 0x%x", form.aceFlags);
+    EXPECT_EQ(text.owner, "S-1-5-32-544") << form.what << ": Administrators own it";
+    EXPECT_EQ(text.aces, (std::vector<std::string>{"allow 0x1f01ff S-1-5-18" + flags,      // LocalSystem
+                                                   "allow 0x1f01ff S-1-5-32-544" + flags,  // Administrators
+                                                   "allow 0x1200a9 S-1-5-32-545" + flags,  // Users
+                                                   "allow 0x1200a9 S-1-5-11" + flags}))    // Authenticated Users
+        << form.what;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(parsed, &control, &revision);
+    EXPECT_EQ(control & SE_DACL_PROTECTED, form.protection) << form.what;
+  }
+}
+
+// Below a parent that lets Users change everything, a folder setup makes, and
+// one it finds there with a file planted in it, end with the installation
+// folder's list, and so do the files copied in. Compared with a folder and a
+// file given the list directly: Wine keeps of a file's list only what its
+// Unix permissions can hold.
+TEST_F(InstallTest, TheFolderAndTheFilesCopiedInTakeNothingFromTheParentOrFromWhatWasThere) {
+  const std::wstring parent = scratch + L"\\Program Files";
+  ASSERT_TRUE(SetFileSecurity(parent, L"D:(A;OICI;0x1301bf;;;BU)(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)"));
+  const std::wstring folder = scratch + L"\\secured directly";
+  const std::wstring file = folder + L"\\readme.txt";
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(::CopyFileW((startDirectory + L"\\readme.txt").c_str(), file.c_str(), FALSE));
+  ASSERT_TRUE(SetFileSecurity(folder, setup::InstallFolderSddl()));
+  ASSERT_TRUE(SetFileSecurity(file, setup::InstalledFileSddl()));
+
+  struct Case {
+    const char* what;
+    std::wstring directory;
+    bool existing;
+  } cases[] = {
+      {"a new folder", installDir, false},
+      {"an existing folder with a planted profmon.exe", installDir, true},
+      {"a folder whose parent is missing too, made by the copy", parent + L"\\Fennick\\Lullan", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    installDir = c.directory;
+    if (c.existing) {
+      ::CreateDirectoryW(installDir.c_str(), nullptr);  // the removal before left it to the restart
+      ASSERT_TRUE(SetFileSecurity(installDir, L"D:(A;OICI;FA;;;WD)"));
+      const std::wstring planted = InstalledFile(L"profmon.exe");
+      ASSERT_TRUE(::CopyFileW((startDirectory + L"\\readme.txt").c_str(), planted.c_str(), FALSE));
+      ASSERT_TRUE(SetFileSecurity(planted, L"D:(A;;FA;;;WD)"));  // anybody may replace it
+    }
+    InstallFromMainDialog({.shortcut = false, .replaceFiles = c.existing});
+    EXPECT_EQ(FileSecurity(installDir), FileSecurity(folder));
+    for (const wchar_t* name : {L"profmon.exe", L"quitcom.dll", L"readme.txt"})
+      EXPECT_EQ(FileSecurity(InstalledFile(name)), FileSecurity(file)) << Narrow(name);
+    ModalSession admin;
+    admin.Answer(IDOK).Answer(IDNO).Click(IDC_REMOVE).Click(IDCANCEL);  // no monitor; no restart
+    RunSetup(admin);
+  }
 }
 
 TEST(ServiceCreation, AFailureIsWordedByItsError) {
