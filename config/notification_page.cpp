@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "own_thread.h"
 #include "resource.h"
 #include "text_format.h"
 #include "tuning_page.h"  // LeadingNumber
@@ -132,8 +133,10 @@ void CNotifyDlg::ChooseWavFile() {
   choice.lpstrTitle = kSelectFileTitle;
   choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   choice.lpstrDefExt = kWaveExtension;
-  if (!::GetOpenFileNameW(&choice)) return;  // cancelled: nothing changes
-  ShowWavFile(path);                         // taken as chosen
+  bool chosen = false;
+  ui::RunOnOwnThread([&] { chosen = ::GetOpenFileNameW(&choice) != FALSE; }, ui::Apartment::SingleThreaded);
+  if (!chosen) return;  // cancelled: nothing changes
+  ShowWavFile(path);    // taken as chosen
 }
 
 void CNotifyDlg::ShowWavFile(std::wstring path) {

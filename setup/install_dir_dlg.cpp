@@ -4,6 +4,7 @@
 
 #include "install_folder_security.h"
 #include "message_box.h"
+#include "own_thread.h"
 #include "product_files.h"
 #include "resource.h"
 #include "setup_app.h"
@@ -66,9 +67,13 @@ void CInstallDirDlg::Browse() {
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   browse.lpfn = &BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(app_.installDir.c_str());
-  unique_item_list chosen(::SHBrowseForFolderW(&browse));
-  if (!chosen) return;
-  std::wstring path = PathOfItemList(chosen.get());
+  std::wstring path;
+  ui::RunOnOwnThread(
+      [&] {
+        unique_item_list chosen(::SHBrowseForFolderW(&browse));
+        if (chosen) path = PathOfItemList(chosen.get());
+      },
+      ui::Apartment::SingleThreaded);
   if (path.empty()) return;
   app_.installDir = std::move(path);
   SetItemText(IDC_DIRECTORY, app_.installDir);

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "apartment_probe.h"
 #include "config_fixture.h"
 #include "resource.h"
 #include "tuning_page.h"
@@ -184,6 +185,23 @@ TEST_F(NotificationPageTest, AWavPathIsCheckedWhenTypedTakenWhenChosenAndCleared
   EXPECT_EQ(next.PressOK().Run(*again), IDOK);
   EXPECT_EQ(Stored(versionKey), L"||10|0|0|0|");
   EXPECT_TRUE(next.boxes().empty()) << next.Describe();
+}
+
+// The file dialog browses the shell's folders only from a single-threaded
+// apartment, and the console's window thread is in the multithreaded one.
+TEST_F(NotificationPageTest, TheFileDialogRunsInASingleThreadedApartmentAlsoInTheConsole) {
+  std::wstring apartment;
+  std::vector<SeenDialog> boxes;
+  OnMultithreadedThread([&] {
+    auto sheet = Sheet<CNotifyDlg>(console, Target::Machine(kMachine));
+    SheetSession admin;
+    admin.Click(IDC_NOTIFY_BROWSE).Answer(NoteApartmentAndCancel(apartment)).PressCancel();
+    EXPECT_EQ(admin.Run(*sheet), IDCANCEL);
+    boxes = admin.boxes();
+  });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, L"Select file");
+  EXPECT_EQ(apartment, L"single-threaded");
 }
 
 TEST_F(NotificationPageTest, CancelAlwaysClosesAndTwoRefusedEditsNeverPassTheFocusBackAndForth) {

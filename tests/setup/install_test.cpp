@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "apartment_probe.h"
 #include "file_table.h"
 #include "install_dir_dlg.h"
 #include "install_folder_security.h"
@@ -303,6 +304,24 @@ TEST_F(InstallTest, TheFolderAndTheFilesCopiedInTakeNothingFromTheParentOrFromWh
     admin.Answer(IDOK).Answer(IDNO).Click(IDC_REMOVE).Click(IDCANCEL);  // no monitor; no restart
     RunSetup(admin);
   }
+}
+
+// The folder browser works only from a single-threaded apartment, whatever
+// thread opens the directory dialog.
+TEST_F(InstallTest, TheFolderBrowserRunsInASingleThreadedApartment) {
+  app = std::make_unique<setup::CSetupApp>(site);
+  ASSERT_TRUE(app->Start(L"setup.exe"));
+  std::wstring apartment;
+  std::vector<SeenDialog> boxes;
+  OnMultithreadedThread([&] {
+    setup::CInstallDirDlg dialog(*app);
+    ModalSession admin;
+    admin.Click(IDC_BROWSE).Answer(NoteApartmentAndCancel(apartment)).PressCancel();
+    EXPECT_EQ(admin.Run(dialog), IDCANCEL);
+    boxes = admin.boxes();
+  });
+  EXPECT_EQ(boxes.size(), 1u) << Describe(boxes);
+  EXPECT_EQ(apartment, L"single-threaded");
 }
 
 TEST(ServiceCreation, AFailureIsWordedByItsError) {
