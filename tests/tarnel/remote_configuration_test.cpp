@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "../../config/resource.h"  // the pages' controls, beside the console's own
@@ -336,6 +338,76 @@ TEST_F(ConfigureTest, AWorkstationOutOfReachIsToldWhileTheDialogStaysResponsiveA
   EXPECT_EQ(StatusAfterScan(admin).back(), L"Retrieved configuration for PC-SHUT") << "no update is claimed";
   EXPECT_GT(probe.answers(), 100) << "the dialog answered all along";
   EXPECT_LT(probe.slowestMs(), 500u) << "and never waited for a workstation";
+}
+
+// A workstation fills the console's registry only as far as a configuration
+// could: a key of 10,000 values or subkeys and a value of 1 MiB are copied,
+// one more is refused before the sheet opens, and nothing is kept of it, not
+// even an earlier copy or the keys copied before the one refused.
+TEST_F(ConfigureTest, AWorkstationBeyondTheFetchLimitsIsRefusedAndNothingOfItIsKept) {
+  const std::wstring groups = std::wstring(kVersionKey) + L"\\Groups";
+  auto values = [this](const std::wstring& pc, const std::wstring& key, DWORD count) {
+    unique_hkey target;
+    ASSERT_EQ(
+        ::RegCreateKeyExW(Registry(pc), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, target.put(), nullptr),
+        ERROR_SUCCESS);
+    for (DWORD i = 0; i < count; ++i) {
+      const DWORD minutes = 5;
+      ::RegSetValueExW(target.get(), FormatText(L"mGroup %lu", i).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&minutes), sizeof minutes);
+    }
+  };
+  auto blob = [this](const std::wstring& pc, DWORD size) {
+    std::vector<BYTE> data(size, 0x5A);
+    WriteRaw(Registry(pc), kVersionKey, L"Blob", REG_BINARY, data.data(), size);
+  };
+  auto subkeys = [this](const std::wstring& pc, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) {
+      unique_hkey created;
+      ::RegCreateKeyExW(Registry(pc), FormatText(L"%s\\Key %lu", kVersionKey, i).c_str(), 0, nullptr, 0, KEY_READ,
+                        nullptr, created.put(), nullptr);
+    }
+  };
+  struct Case {
+    const wchar_t* pc;
+    std::function<void(const std::wstring&)> fill;
+    std::wstring refusedKey;  // empty: fetched
+  } cases[] = {
+      {L"PC-MIB", [&](const std::wstring& pc) { blob(pc, 1 << 20); }, L""},
+      {L"PC-BLOB", [&](const std::wstring& pc) { blob(pc, (1 << 20) + 1); }, kVersionKey},
+      // With the Sales group every configured workstation has.
+      {L"PC-FULL", [&](const std::wstring& pc) { values(pc, groups, 9999); }, L""},
+      {L"PC-GROUPS", [&](const std::wstring& pc) { values(pc, groups, 10000); }, groups},
+      {L"PC-KEYS", [&](const std::wstring& pc) { subkeys(pc, 10001); }, kVersionKey},
+  };
+  ConsoleSession admin;
+  admin.WaitForScan();
+  std::vector<std::unique_ptr<NestedSheet>> sheets;
+  std::vector<std::wstring> refusals;
+  for (const Case& c : cases) {
+    Configured(c.pc);
+    c.fill(c.pc);
+    WriteDword(HKEY_LOCAL_MACHINE, LocalCopy(c.pc), L"IdleMinutes", 30);  // an earlier fetch
+    if (c.refusedKey.empty()) {
+      sheets.push_back(std::make_unique<NestedSheet>());
+      Configure(admin, c.pc).Answer(sheets.back()->PressCancel().Drive());
+    } else {
+      Configure(admin, c.pc).Answer(IDOK);
+      refusals.push_back(L"Can't configure " + std::wstring(c.pc) + L": its registry key " + c.refusedKey +
+                         L" holds more than the console copies (at most 10,000 values or subkeys in a key, and 1 MiB "
+                         L"in a value). Nothing of it was kept.");
+    }
+  }
+  admin.Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(Messages(admin), refusals);
+  for (const auto& sheet : sheets) EXPECT_TRUE(sheet->shown());
+  for (const Case& c : cases) {
+    EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, LocalCopy(c.pc)), c.refusedKey.empty()) << Narrow(c.pc);
+  }
+  EXPECT_EQ(QueryValueInfo(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-MIB"), L"Blob")->size, DWORD{1 << 20});
+  EXPECT_EQ(CountValues(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-FULL") + L"\\Groups"), 10000u);
 }
 
 TEST_F(ConfigureTest, ANameThatCannotNameALocalCopyIsRefusedAndTheProfilesStayWhole) {
