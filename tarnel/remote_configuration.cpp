@@ -96,11 +96,49 @@ bool CopyGroupsBack(HKEY version, const std::wstring& computer, const std::wstri
   return true;
 }
 
-// "Profile" as the local copy holds it; empty when there is none.
-std::wstring AssignedProfile(const std::wstring& localCopyPath) {
+// The shared profile a workstation follows, as its local copy holds it:
+// "Profile" and "PLS", each empty when absent.
+struct AssignedProfile {
+  std::wstring profile;
+  std::wstring server;
+};
+
+AssignedProfile ReadAssignedProfile(const std::wstring& localCopyPath) {
   unique_hkey copy = OpenKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_QUERY_VALUE);
-  if (!copy) return std::wstring();
-  return ReadText(copy.get(), config::kProfile).value_or(std::wstring());
+  if (!copy) return {};
+  return {ReadText(copy.get(), config::kProfile).value_or(std::wstring()),
+          ReadText(copy.get(), config::kPLS).value_or(std::wstring())};
+}
+
+// What "Edit Profile" opens for a workstation's profile: one of this
+// server's own profiles, by the name its key has. The workstation's text
+// only picks among them; it never names a key itself, so it can neither
+// reach a key outside the profiles ("stdLogoff\Groups") nor make one.
+struct ProfileToEdit {
+  std::wstring name;     // empty when refused
+  std::wstring refusal;  // why, when refused
+};
+
+ProfileToEdit FindProfileToEdit(const std::wstring& computer, const AssignedProfile& assigned,
+                                const std::wstring& thisServer, const std::wstring& profilesKeyPath) {
+  const std::wstring cant =
+      FormatText(L"Can't edit profile \"%s\" of %s: ", assigned.profile.c_str(), computer.c_str());
+  if (assigned.profile.find(L'\\') != std::wstring::npos) return {{}, cant + L"a profile name holds no backslash."};
+  // "PLS" names the server as the monitor reaches it, with or without "\\".
+  const size_t start = assigned.server.find_first_not_of(L'\\');
+  const std::wstring server = start == std::wstring::npos ? std::wstring() : assigned.server.substr(start);
+  if (server.empty()) return {{}, cant + L"it names no profile server."};
+  if (!SameName(server, thisServer)) {
+    return {{}, cant + FormatText(L"its profile server is %s, not this one (%s).", server.c_str(), thisServer.c_str())};
+  }
+  std::vector<std::wstring> profiles;
+  if (unique_hkey key = OpenKey(HKEY_LOCAL_MACHINE, profilesKeyPath, KEY_ENUMERATE_SUB_KEYS)) {
+    SubkeyNames(key.get(), profiles);
+  }
+  for (const std::wstring& name : profiles) {
+    if (SameName(name, assigned.profile)) return {name, {}};
+  }
+  return {{}, cant + L"this server has no profile of that name."};
 }
 
 }  // namespace
@@ -253,12 +291,19 @@ void CServerPanelDlg::Configure() {
 
   config::Target target = machine;
   std::wstring caption = FormatText(L"Configuration for %s", name->c_str());
-  if (std::wstring profile = AssignedProfile(localCopyPath); !profile.empty()) {
-    config::CProfileWarningDlg warning(*name, profile);
+  if (AssignedProfile assigned = ReadAssignedProfile(localCopyPath); !assigned.profile.empty()) {
+    config::CProfileWarningDlg warning(*name, assigned.profile);
     INT_PTR answer = warning.DoModal(window());
     if (answer == kEditProfile) {
-      target = config::Target::Profile(profile);
-      caption = FormatText(L"Edit profile %s", profile.c_str());
+      ProfileToEdit profile = FindProfileToEdit(*name, assigned, app_.computerName(),
+                                                FormatText(L"%s\\%s", host.consoleKeyPath().c_str(), kProfilesSubkey));
+      if (profile.name.empty()) {
+        ui::ShowMessage(window(), profile.refusal);
+        SetStatusText(L"Ready");
+        return;
+      }
+      target = config::Target::Profile(profile.name);
+      caption = FormatText(L"Edit profile %s", profile.name.c_str());
     } else if (answer != kContinue) {
       SetStatusText(L"Ready");
       return;

@@ -16,6 +16,7 @@
 #include "../../config/resource.h"  // the pages' controls, beside the console's own
 #include "../config/group_answers.h"
 #include "console_fixture.h"
+#include "key_copy.h"
 #include "nested_sheet.h"
 #include "responsiveness_probe.h"
 #include "text_format.h"
@@ -125,7 +126,7 @@ TEST_F(ConfigureTest, TheSheetOpensOnAnExactCopyOfTheWorkstationAndCancelWritesN
 TEST_F(ConfigureTest, AProfileIsWarnedOfAndEditProfileEditsTheProfileAloneWithNothingCopiedBack) {
   Configured(L"PC-1");
   Store(L"PC-1", L"Profile", L"stdLogoff");
-  Store(L"PC-1", L"PLS", L"SERVER");
+  Store(L"PC-1", L"PLS", app.computerName());  // this server's profile
   WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes", 10);
   const Values workstation = OnWorkstation(L"PC-1");
 
@@ -161,6 +162,61 @@ TEST_F(ConfigureTest, AProfileIsWarnedOfAndEditProfileEditsTheProfileAloneWithNo
   std::vector<std::wstring> status = StatusAfterScan(admin);
   EXPECT_EQ(status.at(2), L"Ready") << "Cancel on the warning";
   EXPECT_EQ(status.back(), L"Retrieved configuration for PC-1") << "no update was made";
+}
+
+// "Edit Profile" opens one of this server's profiles, spelt as this server
+// spells it, and nothing else a workstation's "Profile" and "PLS" may say:
+// not a key below a profile, not a profile this server lacks (which it would
+// create), not another server's profile.
+TEST_F(ConfigureTest, EditProfileOpensOnlyAProfileOfThisServerAndNeverMakesOne) {
+  WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes", 10);
+  WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff") + L"\\Groups", L"mSales", 20);
+  const std::wstring self = app.computerName();
+  const std::wstring cant = L"Can't edit profile \"%s\" of %s: ";
+  struct Case {
+    const wchar_t* pc;
+    std::wstring profile;
+    std::wstring server;
+    std::wstring refusal;  // empty: the profile's sheet opens
+  } cases[] = {
+      {L"PC-1", L"stdLogoff\\Groups", self, L"a profile name holds no backslash."},
+      {L"PC-2", L"..\\..\\Tarnel", self, L"a profile name holds no backslash."},
+      {L"PC-3", L"noSuchProfile", self, L"this server has no profile of that name."},
+      {L"PC-4", L"stdLogoff", L"OTHER-SERVER", L"its profile server is OTHER-SERVER, not this one (" + self + L")."},
+      {L"PC-5", L"stdLogoff", L"", L"it names no profile server."},
+      {L"PC-6", L"STDLOGOFF", L"\\\\" + self, L""},
+  };
+  ConsoleSession admin;
+  admin.WaitForScan();
+  NestedSheet sheet;
+  sheet.Look([](const Controls& general) { EXPECT_EQ(general.Text(IDC_GENERAL_IDLE_MINUTES), L"10"); }).PressCancel();
+  std::vector<std::wstring> refusals;
+  for (const Case& c : cases) {
+    Configured(c.pc);
+    Store(c.pc, L"Profile", c.profile);
+    Store(c.pc, L"PLS", c.server);
+    Configure(admin, c.pc).Answer(IDC_PROFILE_WARNING_EDIT_PROFILE);
+    if (c.refusal.empty()) {
+      admin.Answer(sheet.Drive());
+    } else {
+      admin.Answer(IDOK);
+      refusals.push_back(FormatText(cant.c_str(), c.profile.c_str(), c.pc) + c.refusal);
+    }
+  }
+  admin.Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(Messages(admin), refusals);
+  EXPECT_EQ(sheet.caption(), L"Edit profile stdLogoff") << "this server's own spelling";
+  std::vector<std::wstring> profiles;
+  unique_hkey key;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (consoleKey + L"\\Profiles").c_str(), 0, KEY_READ, key.put()),
+            ERROR_SUCCESS);
+  ASSERT_EQ(tarnel::SubkeyNames(key.get(), profiles), ERROR_SUCCESS);
+  EXPECT_EQ(profiles, std::vector<std::wstring>{L"stdLogoff"}) << "no profile was made";
+  EXPECT_EQ(ValuesOf(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff") + L"\\Groups"), (Values{{L"mSales", L"dword 20"}}))
+      << "nothing was written below the profile";
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, consoleKey + L"\\Profiles\\stdLogoff\\Groups\\Groups"));
 }
 
 TEST_F(ConfigureTest, OnlyTheIdleMinutesChangedReachTheWorkstation) {
