@@ -4,6 +4,8 @@
 // its own folder by name).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "build_paths.h"
 #include "handles.h"
 #include "planted_library.h"
@@ -13,81 +15,54 @@
 namespace lullan::test {
 namespace {
 
-// A folder of the test's own under %TEMP%, removed with what went into it.
-class Folder {
- public:
-  explicit Folder(const wchar_t* label) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(ARRAYSIZE(temp), temp);
-    path_ = FormatText(L"%s%s-%lu", temp, label, ::GetCurrentProcessId());
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~Folder() {
-    for (const std::wstring& file : files_) ::DeleteFileW(file.c_str());
-    ::RemoveDirectoryW(path_.c_str());
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
+namespace fs = std::filesystem;
 
-  const std::wstring& path() const { return path_; }
-  std::wstring Put(const std::wstring& file, const wchar_t* name) {
-    std::wstring copy = path_ + L"\\" + name;
-    EXPECT_TRUE(::CopyFileW(file.c_str(), copy.c_str(), FALSE)) << Narrow(file) << ": error " << ::GetLastError();
-    files_.push_back(copy);
-    return copy;
-  }
-
- private:
-  std::wstring path_;
-  std::vector<std::wstring> files_;
-};
-
-// Runs `program` with `argument` in `folder`; its exit code.
-DWORD RunIn(const std::wstring& program, const wchar_t* argument, const std::wstring& folder) {
+// Runs `program` with `argument` in the folder `current`; its exit code.
+DWORD RunIn(const fs::path& program, const wchar_t* argument, const fs::path& current) {
   std::wstring commandLine = FormatText(L"\"%s\" %s", program.c_str(), argument);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &started)) {
-    ADD_FAILURE() << "cannot start " << Narrow(program) << ": error " << ::GetLastError();
-    return MAXDWORD;
-  }
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, current.c_str(),
+                        &startup, &started))
+    return ::GetLastError();
   unique_handle thread(started.hThread);
   unique_handle process(started.hProcess);
-  EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
   DWORD code = MAXDWORD;
-  ::GetExitCodeProcess(process.get(), &code);
+  if (::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.get(), &code);
   return code;
 }
 
 TEST(DllSearch, ALibraryPlantedInTheCurrentFolderIsNeverLoadedOneBesideTheProgramIs) {
-  const std::wstring probe = WindowsPathOf(DLL_SEARCH_PROBE);
-  const std::wstring planted = WindowsPathOf(PLANTED_LIBRARY);
-  Folder current(L"lullan-current-folder");
-  current.Put(planted, L"quitcom.dll");
-  Folder installed(L"lullan-program-folder");
-  const std::wstring besidePlanted = installed.Put(probe, L"probe.exe");
-  installed.Put(planted, L"quitcom.dll");
+  const fs::path probe = WindowsPathOf(DLL_SEARCH_PROBE);
+  const fs::path planted = WindowsPathOf(PLANTED_LIBRARY);
+  const fs::path scratch = fs::temp_directory_path() / FormatText(L"lullan-dll-search-%lu", ::GetCurrentProcessId());
+  const fs::path current = scratch / L"current", installed = scratch / L"installed";
+  for (const fs::path& folder : {current, installed}) {
+    fs::create_directories(folder);
+    fs::copy_file(planted, folder / L"quitcom.dll", fs::copy_options::overwrite_existing);
+  }
+  fs::copy_file(probe, installed / L"probe.exe", fs::copy_options::overwrite_existing);
 
   struct Case {
-    const wchar_t* what;
-    std::wstring program;
+    const char* what;
+    fs::path program;
     const wchar_t* argument;
     bool loaded;
   } cases[] = {
-      {L"unlimited, from the current folder", probe, L"unlimited", true},  // what the limit is for
-      {L"limited, from the current folder", probe, L"limited", false},
-      {L"limited, from the program's folder", besidePlanted, L"limited", true},
+      {"unlimited, from the current folder", probe, L"unlimited", true},  // what the limit is for
+      {"limited, from the current folder", probe, L"limited", false},
+      {"limited, from the program's folder", installed / L"probe.exe", L"limited", true},
   };
   for (const Case& c : cases) {
     DeleteTree(HKEY_CURRENT_USER, kPlantedLibraryKey);
-    DWORD code = RunIn(c.program, c.argument, current.path());
+    DWORD code = RunIn(c.program, c.argument, current);
     std::optional<std::wstring> loader = ReadString(HKEY_CURRENT_USER, kPlantedLibraryKey, kPlantedLibraryValue);
-    EXPECT_EQ(code, c.loaded ? 0u : 1u) << Narrow(c.what);
-    EXPECT_EQ(loader.has_value(), c.loaded) << Narrow(c.what) << ": loaded by " << Narrow(loader.value_or(L"none"));
+    EXPECT_EQ(code, c.loaded ? 0u : 1u) << c.what;
+    EXPECT_EQ(loader.has_value(), c.loaded) << c.what << ": loaded by " << Narrow(loader.value_or(L"none"));
   }
   DeleteTree(HKEY_CURRENT_USER, kPlantedLibraryKey);
+  fs::remove_all(scratch);
 }
 
 }  // namespace

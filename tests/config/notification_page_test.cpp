@@ -219,9 +219,17 @@ TEST_F(NotificationPageTest, PlayOpensNoServerOrDeviceAWorkstationNames) {
   } cases[] = {
       {L"\\\\attacker\\sounds\\bye.wav", false},
       {L"//attacker/sounds/bye.wav", false},
+      {L"\\/attacker\\sounds\\bye.wav", false},
       {L"\\\\?\\UNC\\attacker\\sounds\\bye.wav", false},
-      {L"C:\\Sounds\\com1.wav", false},
+      {L"\\??\\UNC\\attacker\\sounds\\bye.wav", false},
+      {L"\\\\.\\pipe\\sounds", false},
+      {L"C:\\Sounds\\com1.wav", false},  // the first serial port, in any folder
+      {L"Con .wav", false},
+      {L"C:\\Sounds\\bye.wav:hidden", false},
       {wav, true},
+      {L"bye.wav", true},
+      {L"D:bye.wav", true},
+      {L"C:\\Sounds\\com10.wav", true},
   };
   for (const Case& c : cases) {
     Store(MachineKey(), L"WavFile", c.stored);
