@@ -1,12 +1,12 @@
 #include "own_thread.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <process.h>
 
 #include <exception>
 #include <optional>
 
+#include "com_apartment.h"
 #include "handles.h"
 
 namespace lullan::ui {
@@ -19,26 +19,11 @@ struct Job {
   std::exception_ptr failure;
 };
 
-// COM for the thread while the work runs; the work goes ahead without it
-// should joining fail.
-class [[nodiscard]] ThreadApartment {
- public:
-  explicit ThreadApartment(Apartment apartment) noexcept
-      : joined_(apartment == Apartment::SingleThreaded &&
-                SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-  ~ThreadApartment() {
-    if (joined_) ::CoUninitialize();
-  }
-  ThreadApartment(const ThreadApartment&) = delete;
-  ThreadApartment& operator=(const ThreadApartment&) = delete;
-
- private:
-  bool joined_;
-};
-
 unsigned __stdcall RunJob(void* context) noexcept {
   Job& job = *static_cast<Job*>(context);
-  ThreadApartment apartment(job.apartment);
+  // The work goes ahead in no apartment should joining one fail.
+  std::optional<ComApartment> apartment;
+  if (job.apartment == Apartment::SingleThreaded) apartment.emplace(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   try {
     job.work();
   } catch (...) {
