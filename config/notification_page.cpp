@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "local_path.h"
+#include "own_thread.h"
 #include "resource.h"
 #include "text_format.h"
 #include "tuning_page.h"  // LeadingNumber
@@ -15,6 +17,7 @@ namespace lullan::config {
 namespace {
 constexpr wchar_t kOutOfRangeFormat[] = L"Out of range; must be between %d and %d seconds";
 constexpr wchar_t kCantFindFileFormat[] = L"Can't find file %s";
+constexpr wchar_t kCantPlayFormat[] = L"Can't play file %s: only a file on this computer's own drives can be played.";
 constexpr wchar_t kSelectFileTitle[] = L"Select file";
 // One filter, its pattern after the first null; the literal's own terminator
 // is the second null that ends the list.
@@ -72,6 +75,9 @@ bool CNotifyDlg::OnInitPage() {
       countdown_ = key.ReadNumber(SettingOf(kCountdownSeconds));  // 10 unless 1 to 120
       customMessage_ = key.ReadText(customMessage);
       wavFile_ = key.ReadText(wavFile);
+      // The console's copy of a machine holds what the machine's registry
+      // held: a path there names the machine's files, not this one's.
+      wavFileFromMachine_ = !IsSetup() && !target().IsProfile();
       userCancel_ = key.ReadFlag(SettingOf(kEnableUserCancel));
     }
   }
@@ -132,13 +138,16 @@ void CNotifyDlg::ChooseWavFile() {
   choice.lpstrTitle = kSelectFileTitle;
   choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   choice.lpstrDefExt = kWaveExtension;
-  if (!::GetOpenFileNameW(&choice)) return;  // cancelled: nothing changes
-  ShowWavFile(path);                         // taken as chosen
+  bool chosen = false;
+  ui::RunOnOwnThread([&] { chosen = ::GetOpenFileNameW(&choice) != FALSE; }, ui::Apartment::SingleThreaded);
+  if (!chosen) return;  // cancelled: nothing changes
+  ShowWavFile(path);    // taken as chosen
 }
 
 void CNotifyDlg::ShowWavFile(std::wstring path) {
   SetItemText(IDC_NOTIFY_WAV_FILE, path);
   wavFile_ = std::move(path);
+  wavFileFromMachine_ = false;  // the administrator's own choice
   EnablePlay();
 }
 
@@ -150,8 +159,15 @@ void CNotifyDlg::EnablePlay() {
 }
 
 void CNotifyDlg::PlayWavFile() const {
+  if (wavFile_.empty()) return;
+  // A machine's path to another server, or to a device, is not opened: the
+  // console would contact that server as the administrator running it.
+  if (wavFileFromMachine_ && !IsLocalFilePath(wavFile_)) {
+    Message(FormatText(kCantPlayFormat, wavFile_.c_str()));
+    return;
+  }
   // Played while the administrator goes on; nothing waits for the sound.
-  if (!wavFile_.empty()) ::sndPlaySoundW(wavFile_.c_str(), SND_ASYNC);
+  ::sndPlaySoundW(wavFile_.c_str(), SND_ASYNC);
 }
 
 bool CNotifyDlg::OnCommand(unsigned code, unsigned id, HWND control) {

@@ -2,6 +2,10 @@
 // countdown with an optional message and an optional cancel button) and the
 // WAV file played at logoff.
 //
+// Play plays the WAV file; one read from a machine's copy in the console is
+// played only when its path can name nothing but a file of this computer (no
+// UNC or device path): the machine's registry is not the console's to trust.
+//
 // The countdown and the WAV path are checked when their edit loses the focus,
 // and again when the page is left or confirmed with the focus still in one.
 // A refused entry brings a message box and puts the user back into the edit
@@ -52,6 +56,9 @@ class CNotifyDlg final : public CConfigPage {
   std::wstring customMessage_;
   bool userCancel_ = false;  // EnableUserCancel
   std::wstring wavFile_;     // the accepted path, empty for none (then PlaySound is 0)
+  // wavFile_ is a machine's, read from its copy in the console: Play opens it
+  // only when it can name nothing but a file of this computer.
+  bool wavFileFromMachine_ = false;
   unique_bitmap playImage_;  // the play button's, enabled and disabled
   unique_bitmap disabledPlayImage_;
 

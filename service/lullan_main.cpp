@@ -6,9 +6,11 @@
 
 #include <cstdio>
 
+#include "dll_search.h"
 #include "idle_service.h"
 
 int wmain() {
+  lullan::LimitDllSearch();
   if (lullan::service::RunIdleService()) return 0;
   std::fputs(
       "lullan.exe runs as the service \"Lullan\", which setup.exe installs; start it from the Services tool or with "

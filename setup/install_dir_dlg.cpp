@@ -2,7 +2,9 @@
 
 #include <shlobj.h>
 
+#include "install_folder_security.h"
 #include "message_box.h"
+#include "own_thread.h"
 #include "product_files.h"
 #include "resource.h"
 #include "setup_app.h"
@@ -65,9 +67,13 @@ void CInstallDirDlg::Browse() {
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   browse.lpfn = &BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(app_.installDir.c_str());
-  unique_item_list chosen(::SHBrowseForFolderW(&browse));
-  if (!chosen) return;
-  std::wstring path = PathOfItemList(chosen.get());
+  std::wstring path;
+  ui::RunOnOwnThread(
+      [&] {
+        unique_item_list chosen(::SHBrowseForFolderW(&browse));
+        if (chosen) path = PathOfItemList(chosen.get());
+      },
+      ui::Apartment::SingleThreaded);
   if (path.empty()) return;
   app_.installDir = std::move(path);
   SetItemText(IDC_DIRECTORY, app_.installDir);
@@ -87,8 +93,15 @@ void CInstallDirDlg::OnOK() {
       SetItemText(IDC_DIRECTORY, app_.installDir);
       return;
     }
-    ::CreateDirectoryW(directory.c_str(), nullptr);
+    CreateInstallFolder(directory);
     ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, directory.c_str(), nullptr);
+  }
+  // Made now or found there, the folder gets its list before anything is
+  // copied into it; one that cannot be secured is not installed into. (One
+  // whose parent is missing as well is made by the copy, and secured then.)
+  if (DirectoryExists(directory) && !SecureInstallFolder(window(), directory)) {
+    SetFocusTo(IDC_DIRECTORY);
+    return;
   }
   app_.installDir = std::move(directory);
   EndDialog(CopyProductFiles(app_, window()) == 0 ? IDOK : IDCANCEL);

@@ -1,8 +1,8 @@
 // The destination directory of an installation, with a Browse button; its OK
 // button (drawn as the install icon) creates a missing directory when asked
-// to, makes it the installation directory and copies the product files
-// there. The dialog ends with IDOK when the copy succeeded and IDCANCEL
-// otherwise.
+// to, secures it (install_folder_security.h), makes it the installation
+// directory and copies the product files there. The dialog ends with IDOK
+// when the copy succeeded and IDCANCEL otherwise.
 #pragma once
 
 #include "dialog.h"

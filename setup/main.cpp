@@ -3,9 +3,11 @@
 // removes the product again ("setup /u", the Add/Remove Programs entry).
 #include <windows.h>
 
+#include "dll_search.h"
 #include "setup_app.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  lullan::LimitDllSearch();
   lullan::setup::CSetupApp app;
   return app.Run(::GetCommandLineW());
 }

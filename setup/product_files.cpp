@@ -3,10 +3,12 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
+#include "handles.h"
+#include "install_folder_security.h"
 #include "message_box.h"
 #include "setup_app.h"
-#include "handles.h"
 #include "text_format.h"
 
 namespace lullan::setup {
@@ -26,6 +28,7 @@ bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == E
 int CopyProductFiles(CSetupApp& app, HWND owner) {
   std::wstring sources;
   std::wstring destinations;
+  std::vector<std::wstring> copied;
   for (const InstallFileEntry& row : app.fileTable) {
     if (row.serverOnly && !app.serverInstall) continue;
     if (!row.replace && FileExists(row.Path())) continue;
@@ -33,11 +36,13 @@ int CopyProductFiles(CSetupApp& app, HWND owner) {
     if (!FileExists(source)) continue;
     Append(sources, source);
     Append(destinations, row.Path());
+    copied.push_back(row.Path());
   }
   if (sources.empty()) return 0;
   sources.push_back(L'\0');
   destinations.push_back(L'\0');
 
+  const bool folderMissing = !DirectoryExists(app.installDir);  // the shell makes it
   SHFILEOPSTRUCTW copy{};
   copy.hwnd = owner;
   copy.wFunc = FO_COPY;
@@ -47,7 +52,14 @@ int CopyProductFiles(CSetupApp& app, HWND owner) {
   int result = ::SHFileOperationW(&copy);
   // Declining to replace a file is no failure of the shell's; the copy is.
   if (result == 0 && copy.fAnyOperationsAborted) return ERROR_CANCELLED;
-  return result;
+  if (result != 0) return result;
+  if (folderMissing && !SecureInstallFolder(owner, app.installDir)) return ERROR_ACCESS_DENIED;
+  // A file replaced keeps the list and the owner it had: whoever planted it
+  // could change it again. Each gets the folder's entries.
+  for (const std::wstring& file : copied) {
+    if (!SecureInstalledFile(owner, file)) return ERROR_ACCESS_DENIED;
+  }
+  return 0;
 }
 
 void DeleteProductFiles(CSetupApp& app, HWND owner) {

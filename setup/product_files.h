@@ -15,7 +15,10 @@ class CSetupApp;
 // only copied when missing are left out when present, and files that do not
 // stand in the start directory at all are left out (psapi.dll and pdh.dll
 // belong to Windows and are not shipped; one missing source would fail the
-// whole copy). The shell's result: 0 when everything was copied.
+// whole copy). Every file copied then gets the installation folder's list
+// (install_folder_security.h), and so does the folder when the copy made it.
+// The shell's result: 0 when everything was copied and secured (what could
+// not be secured is reported here).
 int CopyProductFiles(CSetupApp& app, HWND owner);
 
 // Deletes the rows of the file table (the profile server's rows only where

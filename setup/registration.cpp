@@ -42,6 +42,11 @@ bool CallExport(const std::wstring& library, const char* name) {
 
 std::wstring QuitsrvPath(const CSetupApp& app) { return FormatText(L"%s\\%s", app.installDir.c_str(), L"quitsrv.exe"); }
 
+// By its full path: by its bare name the library would be looked for beside
+// setup and in the current folder too, and whatever was planted there would
+// run as the administrator running setup.
+std::wstring QuitcomPath(const CSetupApp& app) { return FormatText(L"%s\\%s", app.installDir.c_str(), L"quitcom.dll"); }
+
 }  // namespace
 
 std::wstring EventSourceKeyPath(const CSetupApp& app) {
@@ -89,7 +94,7 @@ void RegisterUninstallInfo(const CSetupApp& app, HWND owner) {
 }
 
 void RegisterComponents(const CSetupApp& app, HWND owner) {
-  if (!CallExport(FormatText(L"%s\\quitcom.dll", app.installDir.c_str()), "DllRegisterServer")) {
+  if (!CallExport(QuitcomPath(app), "DllRegisterServer")) {
     ui::ShowMessage(owner,
                     FormatText(L"Error %d getting address of DllRegisterServer", static_cast<int>(::GetLastError())));
   }
@@ -101,7 +106,7 @@ void RegisterComponents(const CSetupApp& app, HWND owner) {
 }
 
 void UnregisterComponents(const CSetupApp& app, HWND owner) {
-  if (!CallExport(L"quitcom.dll", "DllUnregisterServer")) {
+  if (!CallExport(QuitcomPath(app), "DllUnregisterServer")) {
     ui::ShowMessage(owner,
                     FormatText(L"Error %d getting DllUnregisterServer address", static_cast<int>(::GetLastError())));
   }

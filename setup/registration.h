@@ -32,9 +32,9 @@ void RegisterUninstallInfo(const CSetupApp& app, HWND owner);
 // quitcom.dll registers itself when loaded from the installation directory;
 // quitsrv.exe is started with "-RegServer" and not waited for.
 void RegisterComponents(const CSetupApp& app, HWND owner);
-// The reverse: quitcom.dll (found beside the running setup first) and
-// quitsrv.exe in the installation directory with "-UnregServer", which is
-// given ten seconds to end so that its file can be deleted after it.
+// The reverse: quitcom.dll and quitsrv.exe of the installation directory,
+// quitsrv.exe with "-UnregServer", which is given ten seconds to end so that
+// its file can be deleted after it.
 void UnregisterComponents(const CSetupApp& app, HWND owner);
 
 // Starts `commandLine` (its program quoted in it); the process, or none with

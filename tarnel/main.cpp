@@ -3,10 +3,12 @@
 
 #include <exception>
 
+#include "dll_search.h"
 #include "message_box.h"
 #include "server_panel_app.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  lullan::LimitDllSearch();
   UINT exitCode = 0;
   try {
     lullan::tarnel::CServerPanelApp app;

@@ -2,7 +2,6 @@
 // shared-profile warning, the sheet, and the copy-back.
 #include "remote_configuration.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "background_call.h"
@@ -29,6 +28,12 @@ constexpr INT_PTR kEditProfile = IDNO;
 // Characters no computer name holds; "\" would even name a key deeper down.
 constexpr wchar_t kNotInComputerNames[] = L"\\/:*?\"<>|";
 
+// The most the console copies of a workstation: a mebibyte a value (as much
+// as the configuration monitor copies of a profile's), and ten thousand
+// values, or subkeys, a key. No configuration comes near them; a workstation
+// beyond them is not configured, and nothing of it is kept.
+constexpr CopyLimits kFetchLimits{10000, 1 << 20};
+
 std::wstring CantOpenLocal(const std::wstring& path, LSTATUS status) {
   return ErrorMessage(FormatText(L"Can't open registry key %s", path.c_str()), status);
 }
@@ -37,15 +42,34 @@ std::wstring CantCopy(const std::wstring& computer, LSTATUS status) {
   return ErrorMessage(FormatText(L"Error copying %s's registry data", computer.c_str()), status);
 }
 
+std::wstring BeyondLimits(const std::wstring& computer, const std::wstring& keyPath) {
+  return FormatText(
+      L"Can't configure %s: its registry key %s holds more than the console copies (at most 10,000 values or "
+      L"subkeys in a key, and 1 MiB in a value). Nothing of it was kept.",
+      computer.c_str(), keyPath.c_str());
+}
+
+// What a refused fetch wrote goes again: the local copy, with the subkeys
+// a fetch makes in it (one that holds keys of its own stays, and so does the
+// copy around it).
+void DiscardLocalCopy(const std::wstring& localCopyPath) {
+  if (unique_hkey copy = OpenKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_ENUMERATE_SUB_KEYS)) {
+    std::vector<std::wstring> subkeys;
+    SubkeyNames(copy.get(), subkeys);
+    for (const std::wstring& name : subkeys) ::RegDeleteKeyW(copy.get(), name.c_str());
+  }
+  ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, localCopyPath.c_str());
+}
+
 // Removes the subkeys of the local copy that the workstation does not have.
 // A fetch makes them one level deep: one that holds keys of its own was not
 // made by the console and stays.
 LSTATUS RemoveStaleSubkeys(HKEY localCopy, const std::vector<std::wstring>& remoteSubkeys) {
   std::vector<std::wstring> local;
   if (LSTATUS status = SubkeyNames(localCopy, local); status != ERROR_SUCCESS) return status;
+  const NameSet remote(remoteSubkeys);
   for (const std::wstring& name : local) {
-    auto same = [&name](const std::wstring& other) { return SameName(name, other); };
-    if (std::none_of(remoteSubkeys.begin(), remoteSubkeys.end(), same)) ::RegDeleteKeyW(localCopy, name.c_str());
+    if (!remote.Contains(name)) ::RegDeleteKeyW(localCopy, name.c_str());
   }
   return ERROR_SUCCESS;
 }
@@ -72,11 +96,49 @@ bool CopyGroupsBack(HKEY version, const std::wstring& computer, const std::wstri
   return true;
 }
 
-// "Profile" as the local copy holds it; empty when there is none.
-std::wstring AssignedProfile(const std::wstring& localCopyPath) {
+// The shared profile a workstation follows, as its local copy holds it:
+// "Profile" and "PLS", each empty when absent.
+struct AssignedProfile {
+  std::wstring profile;
+  std::wstring server;
+};
+
+AssignedProfile ReadAssignedProfile(const std::wstring& localCopyPath) {
   unique_hkey copy = OpenKey(HKEY_LOCAL_MACHINE, localCopyPath, KEY_QUERY_VALUE);
-  if (!copy) return std::wstring();
-  return ReadText(copy.get(), config::kProfile).value_or(std::wstring());
+  if (!copy) return {};
+  return {ReadText(copy.get(), config::kProfile).value_or(std::wstring()),
+          ReadText(copy.get(), config::kPLS).value_or(std::wstring())};
+}
+
+// What "Edit Profile" opens for a workstation's profile: one of this
+// server's own profiles, by the name its key has. The workstation's text
+// only picks among them; it never names a key itself, so it can neither
+// reach a key outside the profiles ("stdLogoff\Groups") nor make one.
+struct ProfileToEdit {
+  std::wstring name;     // empty when refused
+  std::wstring refusal;  // why, when refused
+};
+
+ProfileToEdit FindProfileToEdit(const std::wstring& computer, const AssignedProfile& assigned,
+                                const std::wstring& thisServer, const std::wstring& profilesKeyPath) {
+  const std::wstring cant =
+      FormatText(L"Can't edit profile \"%s\" of %s: ", assigned.profile.c_str(), computer.c_str());
+  if (assigned.profile.find(L'\\') != std::wstring::npos) return {{}, cant + L"a profile name holds no backslash."};
+  // "PLS" names the server as the monitor reaches it, with or without "\\".
+  const size_t start = assigned.server.find_first_not_of(L'\\');
+  const std::wstring server = start == std::wstring::npos ? std::wstring() : assigned.server.substr(start);
+  if (server.empty()) return {{}, cant + L"it names no profile server."};
+  if (!SameName(server, thisServer)) {
+    return {{}, cant + FormatText(L"its profile server is %s, not this one (%s).", server.c_str(), thisServer.c_str())};
+  }
+  std::vector<std::wstring> profiles;
+  if (unique_hkey key = OpenKey(HKEY_LOCAL_MACHINE, profilesKeyPath, KEY_ENUMERATE_SUB_KEYS)) {
+    SubkeyNames(key.get(), profiles);
+  }
+  for (const std::wstring& name : profiles) {
+    if (SameName(name, assigned.profile)) return {name, {}};
+  }
+  return {{}, cant + L"this server has no profile of that name."};
 }
 
 }  // namespace
@@ -92,7 +154,7 @@ LSTATUS CopyRemoteValues(HKEY remoteRoot, const std::wstring& remotePath, const 
   if (!remote) return status;
   unique_hkey local = OpenKey(HKEY_LOCAL_MACHINE, localPath, KEY_QUERY_VALUE | KEY_SET_VALUE, &status);
   if (!local) return status;
-  return MirrorValues(remote.get(), local.get());
+  return MirrorValues(remote.get(), local.get(), kFetchLimits);
 }
 
 bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& localCopyPath,
@@ -110,7 +172,13 @@ bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& l
     return false;
   }
   std::vector<std::wstring> subkeys;
-  if (status = SubkeyNames(version.get(), subkeys); status != ERROR_SUCCESS) {
+  status = SubkeyNames(version.get(), subkeys, kFetchLimits.values);
+  if (status == ERROR_FILE_TOO_LARGE) {
+    messages.Show(BeyondLimits(computer, versionKeyPath));
+    DiscardLocalCopy(localCopyPath);  // an earlier one
+    return false;
+  }
+  if (status != ERROR_SUCCESS) {
     messages.Show(ErrorMessage(
         FormatText(L"Can't query registry key %s on %s", versionKeyPath.c_str(), computer.c_str()), status));
     return false;
@@ -121,21 +189,29 @@ bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& l
     return false;
   }
 
-  // Each key that cannot be copied is told; the others are copied all the same.
+  // Each key that cannot be copied is told; the others are copied all the
+  // same. A key beyond the limits ends the fetch, and what it wrote goes.
   bool complete = true;
-  auto copied = [&](LSTATUS result) {
-    if (result == ERROR_SUCCESS) return;
+  auto copied = [&](LSTATUS result, const std::wstring& remotePath) {
+    if (result == ERROR_SUCCESS) return true;
+    if (result == ERROR_FILE_TOO_LARGE) {
+      messages.Show(BeyondLimits(computer, remotePath));
+      copy.reset();
+      DiscardLocalCopy(localCopyPath);
+      return false;
+    }
     messages.Show(CantCopy(computer, result));
     complete = false;
+    return true;
   };
   for (const std::wstring& name : subkeys) {
     const std::wstring localPath = localCopyPath + L"\\" + name;
+    const std::wstring remotePath = versionKeyPath + L"\\" + name;
     unique_hkey created = CreateKey(HKEY_LOCAL_MACHINE, localPath, KEY_ALL_ACCESS, &status);
-    copied(created ? CopyRemoteValues(root.get(), versionKeyPath + L"\\" + name, localPath) : status);
+    if (!copied(created ? CopyRemoteValues(root.get(), remotePath, localPath) : status, remotePath)) return false;
   }
-  copied(RemoveStaleSubkeys(copy.get(), subkeys));
-  copied(CopyRemoteValues(root.get(), versionKeyPath, localCopyPath));
-  return complete;
+  copied(RemoveStaleSubkeys(copy.get(), subkeys), versionKeyPath);
+  return copied(CopyRemoteValues(root.get(), versionKeyPath, localCopyPath), versionKeyPath) && complete;
 }
 
 CopyBackResult CopyBackConfiguration(const std::wstring& computer, const std::wstring& versionKeyPath,
@@ -215,12 +291,19 @@ void CServerPanelDlg::Configure() {
 
   config::Target target = machine;
   std::wstring caption = FormatText(L"Configuration for %s", name->c_str());
-  if (std::wstring profile = AssignedProfile(localCopyPath); !profile.empty()) {
-    config::CProfileWarningDlg warning(*name, profile);
+  if (AssignedProfile assigned = ReadAssignedProfile(localCopyPath); !assigned.profile.empty()) {
+    config::CProfileWarningDlg warning(*name, assigned.profile);
     INT_PTR answer = warning.DoModal(window());
     if (answer == kEditProfile) {
-      target = config::Target::Profile(profile);
-      caption = FormatText(L"Edit profile %s", profile.c_str());
+      ProfileToEdit profile = FindProfileToEdit(*name, assigned, app_.computerName(),
+                                                FormatText(L"%s\\%s", host.consoleKeyPath().c_str(), kProfilesSubkey));
+      if (profile.name.empty()) {
+        ui::ShowMessage(window(), profile.refusal);
+        SetStatusText(L"Ready");
+        return;
+      }
+      target = config::Target::Profile(profile.name);
+      caption = FormatText(L"Edit profile %s", profile.name.c_str());
     } else if (answer != kContinue) {
       SetStatusText(L"Ready");
       return;

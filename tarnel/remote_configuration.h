@@ -28,14 +28,17 @@ bool IsLocalCopyName(const std::wstring& computer);
 // of `computer` (the name as listed): its values and those of its subkeys
 // (one level: the Groups subkey), nothing else. `versionKeyPath` becomes the
 // version key's path on the workstation. False, after telling `messages`
-// why, when the copy is not complete (the sheet must not open on it). Any
+// why, when the copy is not complete (the sheet must not open on it). A
+// workstation whose keys hold more than 10,000 values or subkeys, or a value
+// larger than 1 MiB, is refused, and no local copy of it is left. Any
 // thread.
 bool CopyRemoteConfiguration(const std::wstring& computer, const std::wstring& localCopyPath,
                              std::wstring& versionKeyPath, MessageSink& messages);
 
 // Copies one key's values from a workstation exactly: those of
-// <remoteRoot>\<remotePath> to HKEY_LOCAL_MACHINE\<localPath>, whatever their
-// size, and removes the local values the workstation lacks.
+// <remoteRoot>\<remotePath> to HKEY_LOCAL_MACHINE\<localPath>, a long text as
+// whole as a flag, and removes the local values the workstation lacks;
+// ERROR_FILE_TOO_LARGE for a key beyond the limits above.
 LSTATUS CopyRemoteValues(HKEY remoteRoot, const std::wstring& remotePath, const std::wstring& localPath);
 
 struct CopyBackResult {

@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "apartment_probe.h"
 #include "config_fixture.h"
 #include "resource.h"
+#include "text_format.h"
 #include "tuning_page.h"
 
 namespace lullan::test {
@@ -40,6 +42,13 @@ class NotificationPageTest : public ConfigTest {
       line += (number ? std::to_wstring(*number) : L"-") + L"|";
     }
     return line;
+  }
+  // The file dialog of "...", answered with `path` in its file name box.
+  static DialogAnswerer::Action ChooseFile(std::wstring path) {
+    return [path](HWND files) {
+      ::SetDlgItemTextW(files, cmb13, path.c_str());
+      DialogAnswerer::PressButton(files, IDOK);
+    };
   }
   // A click elsewhere, or Tab: the focus leaves the edit it is in.
   static DialogSession::Step FocusOn(unsigned id) {
@@ -163,10 +172,7 @@ TEST_F(NotificationPageTest, AWavPathIsCheckedWhenTypedTakenWhenChosenAndCleared
   });
   // Typed, then "..." instead, and the choice cancelled: OK finds the typed path.
   admin.Type(kWav, missing + L"x").Click(IDC_NOTIFY_BROWSE).Answer(IDCANCEL).PressOK().Answer(IDOK);
-  admin.Look([](const Controls& page) { BackIn(page, kWav); }).Click(IDC_NOTIFY_BROWSE).Answer([this](HWND files) {
-    ::SetDlgItemTextW(files, cmb13, wav.c_str());  // the file name box
-    DialogAnswerer::PressButton(files, IDOK);
-  });
+  admin.Look([](const Controls& page) { BackIn(page, kWav); }).Click(IDC_NOTIFY_BROWSE).Answer(ChooseFile(wav));
   admin.Look([this](const Controls& page) { EXPECT_EQ(page.Text(kWav), wav); }).Click(kPlay).PressOK();
   EXPECT_EQ(admin.Run(*sheet), IDOK);
   ASSERT_EQ(admin.boxes().size(), 4u) << admin.Describe();
@@ -184,6 +190,62 @@ TEST_F(NotificationPageTest, AWavPathIsCheckedWhenTypedTakenWhenChosenAndCleared
   EXPECT_EQ(next.PressOK().Run(*again), IDOK);
   EXPECT_EQ(Stored(versionKey), L"||10|0|0|0|");
   EXPECT_TRUE(next.boxes().empty()) << next.Describe();
+}
+
+// The file dialog browses the shell's folders only from a single-threaded
+// apartment, and the console's window thread is in the multithreaded one.
+TEST_F(NotificationPageTest, TheFileDialogRunsInASingleThreadedApartmentAlsoInTheConsole) {
+  std::wstring apartment;
+  std::vector<SeenDialog> boxes;
+  OnMultithreadedThread([&] {
+    auto sheet = Sheet<CNotifyDlg>(console, Target::Machine(kMachine));
+    SheetSession admin;
+    admin.Click(IDC_NOTIFY_BROWSE).Answer(NoteApartmentAndCancel(apartment)).PressCancel();
+    EXPECT_EQ(admin.Run(*sheet), IDCANCEL);
+    boxes = admin.boxes();
+  });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, L"Select file");
+  EXPECT_EQ(apartment, L"single-threaded");
+}
+
+// A workstation's WavFile that names another server or a device is not
+// opened by Play: the console would contact that server as the administrator.
+// A file on this computer's drives plays.
+TEST_F(NotificationPageTest, PlayOpensNoServerOrDeviceAWorkstationNames) {
+  struct Case {
+    std::wstring stored;
+    bool played;
+  } cases[] = {
+      {L"\\\\attacker\\sounds\\bye.wav", false},
+      {L"//attacker/sounds/bye.wav", false},
+      {L"\\/attacker\\sounds\\bye.wav", false},
+      {L"\\\\?\\UNC\\attacker\\sounds\\bye.wav", false},
+      {L"\\??\\UNC\\attacker\\sounds\\bye.wav", false},
+      {L"\\\\.\\pipe\\sounds", false},
+      {L"C:\\Sounds\\com1.wav", false},  // the first serial port, in any folder
+      {L"Con .wav", false},
+      {L"C:\\Sounds\\bye.wav:hidden", false},
+      {wav, true},
+      {L"bye.wav", true},
+      {L"D:bye.wav", true},
+      {L"C:\\Sounds\\com10.wav", true},
+  };
+  for (const Case& c : cases) {
+    Store(MachineKey(), L"WavFile", c.stored);
+    auto sheet = Sheet<CNotifyDlg>(console, Target::Machine(kMachine));
+    SheetSession admin;
+    admin.Click(kPlay);
+    if (!c.played) admin.Answer(IDOK);
+    EXPECT_EQ(admin.PressCancel().Run(*sheet), IDCANCEL);
+    std::vector<std::wstring> said;
+    for (const SeenDialog& box : admin.boxes()) said.push_back(box.Text());
+    std::vector<std::wstring> refused;
+    if (!c.played) {
+      refused.push_back(L"Can't play file " + c.stored + L": only a file on this computer's own drives can be played.");
+    }
+    EXPECT_EQ(said, refused) << Narrow(c.stored);
+  }
 }
 
 TEST_F(NotificationPageTest, CancelAlwaysClosesAndTwoRefusedEditsNeverPassTheFocusBackAndForth) {

@@ -8,16 +8,13 @@
 #include <vector>
 
 #include "file_table.h"
+#include "build_paths.h"
 #include "text_format.h"
 
 namespace lullan::test {
 namespace {
 
-std::wstring DistFolder() {
-  std::wstring path = L"Z:" + Widen(LULLAN_DIST_DIR);
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
+std::wstring DistFolder() { return WindowsPathOf(LULLAN_DIST_DIR); }
 
 std::vector<unsigned char> Bytes(const std::wstring& path) {
   std::ifstream file(Narrow(path), std::ios::binary);

@@ -19,6 +19,7 @@
 #include "quitsrv_registry.h"
 #include "registry_fixture.h"
 #include "resource.h"
+#include "build_paths.h"
 #include "text_format.h"
 
 namespace lullan::test {
@@ -30,11 +31,7 @@ constexpr wchar_t kMainDialog[] = L"Lullan Configuration & Setup Utility";
 // Wine knows no domain: setup says so at every start, and goes on.
 constexpr wchar_t kNoDomain[] = L"Error 1355 trying to get domain controller.\r\nIs the network functioning?";
 
-std::wstring Dist() {
-  std::wstring path = L"Z:" + Widen(LULLAN_DIST_DIR);
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
+std::wstring Dist() { return WindowsPathOf(LULLAN_DIST_DIR); }
 
 bool Eventually(const std::function<bool()>& done, std::chrono::seconds limit = 20s) {
   for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {

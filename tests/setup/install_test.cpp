@@ -5,8 +5,10 @@
 
 #include <set>
 
+#include "apartment_probe.h"
 #include "file_table.h"
 #include "install_dir_dlg.h"
+#include "install_folder_security.h"
 #include "quitcom_registry.h"
 #include "quitsrv_registry.h"
 #include "registry_fixture.h"
@@ -223,6 +225,79 @@ TEST_F(InstallTest, TheDirectoryDialogCreatesOnlyTheLastLevelAndOnlyWhenAsked) {
   EXPECT_FALSE(setup::DirectoryExists(declined));
   EXPECT_FALSE(setup::DirectoryExists(scratch + L"\\missing")) << "one level only";
   EXPECT_EQ(app->installDir, deep);
+}
+
+// The list as any installer takes it: LocalSystem and Administrators in full
+// control, Users and Authenticated Users reading and running, each inherited
+// (OICI), nothing from the parent (P), Administrators the owner. A file in
+// the folder holds the same entries as inherited ones (ID).
+TEST(InstallFolderSecurity, AdministratorsAndTheSystemMayDoAnythingUsersReadAndRunAndTheParentHandsDownNothing) {
+  EXPECT_EQ(setup::InstallFolderSddl(),
+            L"O:BAD:PAI(A;OICI;0x1f01ff;;;SY)(A;OICI;0x1f01ff;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;AU)");
+  EXPECT_EQ(setup::InstalledFileSddl(),
+            L"O:BAD:AI(A;ID;0x1f01ff;;;SY)(A;ID;0x1f01ff;;;BA)(A;ID;0x1200a9;;;BU)(A;ID;0x1200a9;;;AU)");
+}
+
+// Below a parent that lets Users change everything, a folder setup makes, and
+// one it finds there with a file planted in it, end with the installation
+// folder's list, and so do the files copied in. Compared with a folder and a
+// file given the list directly: Wine keeps of a file's list only what its
+// Unix permissions can hold.
+TEST_F(InstallTest, TheFolderAndTheFilesCopiedInTakeNothingFromTheParentOrFromWhatWasThere) {
+  const std::wstring parent = scratch + L"\\Program Files";
+  ASSERT_TRUE(SetFileSecurity(parent, L"D:(A;OICI;0x1301bf;;;BU)(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)"));
+  const std::wstring folder = scratch + L"\\secured directly";
+  const std::wstring file = folder + L"\\readme.txt";
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(::CopyFileW((startDirectory + L"\\readme.txt").c_str(), file.c_str(), FALSE));
+  ASSERT_TRUE(SetFileSecurity(folder, setup::InstallFolderSddl()));
+  ASSERT_TRUE(SetFileSecurity(file, setup::InstalledFileSddl()));
+
+  struct Case {
+    const char* what;
+    std::wstring directory;
+    bool existing;
+  } cases[] = {
+      {"a new folder", installDir, false},
+      {"an existing folder with a planted profmon.exe", installDir, true},
+      {"a folder whose parent is missing too, made by the copy", parent + L"\\Fennick\\Lullan", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    installDir = c.directory;
+    if (c.existing) {
+      ::CreateDirectoryW(installDir.c_str(), nullptr);  // the removal before left it to the restart
+      ASSERT_TRUE(SetFileSecurity(installDir, L"D:(A;OICI;FA;;;WD)"));
+      const std::wstring planted = InstalledFile(L"profmon.exe");
+      ASSERT_TRUE(::CopyFileW((startDirectory + L"\\readme.txt").c_str(), planted.c_str(), FALSE));
+      ASSERT_TRUE(SetFileSecurity(planted, L"D:(A;;FA;;;WD)"));  // anybody may replace it
+    }
+    InstallFromMainDialog({.shortcut = false, .replaceFiles = c.existing});
+    EXPECT_EQ(FileSecurity(installDir), FileSecurity(folder));
+    for (const wchar_t* name : {L"profmon.exe", L"quitcom.dll", L"readme.txt"})
+      EXPECT_EQ(FileSecurity(InstalledFile(name)), FileSecurity(file)) << Narrow(name);
+    ModalSession admin;
+    admin.Answer(IDOK).Answer(IDNO).Click(IDC_REMOVE).Click(IDCANCEL);  // no monitor; no restart
+    RunSetup(admin);
+  }
+}
+
+// The folder browser works only from a single-threaded apartment, whatever
+// thread opens the directory dialog.
+TEST_F(InstallTest, TheFolderBrowserRunsInASingleThreadedApartment) {
+  app = std::make_unique<setup::CSetupApp>(site);
+  ASSERT_TRUE(app->Start(L"setup.exe"));
+  std::wstring apartment;
+  std::vector<SeenDialog> boxes;
+  OnMultithreadedThread([&] {
+    setup::CInstallDirDlg dialog(*app);
+    ModalSession admin;
+    admin.Click(IDC_BROWSE).Answer(NoteApartmentAndCancel(apartment)).PressCancel();
+    EXPECT_EQ(admin.Run(dialog), IDCANCEL);
+    boxes = admin.boxes();
+  });
+  EXPECT_EQ(boxes.size(), 1u) << Describe(boxes);
+  EXPECT_EQ(apartment, L"single-threaded");
 }
 
 TEST(ServiceCreation, AFailureIsWordedByItsError) {

@@ -1,6 +1,7 @@
 #include "setup_fixture.h"
 
 #include <lmcons.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -311,6 +312,28 @@ std::vector<std::string> SetupTest::KeyAcl(const std::wstring& path) {
   if (size == 0 || ::RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.data(), &size) != ERROR_SUCCESS)
     return {};
   return DescribeSelfRelative(descriptor).aces;
+}
+
+std::vector<std::string> SetupTest::FileSecurity(const std::wstring& path) {
+  const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  ::GetFileSecurityW(path.c_str(), wanted, nullptr, 0, &size);
+  std::vector<BYTE> descriptor(size);
+  if (size == 0 || !::GetFileSecurityW(path.c_str(), wanted, descriptor.data(), size, &size)) return {};
+  DescriptorText text = DescribeSelfRelative(descriptor);
+  std::vector<std::string> lines = {"owner " + text.owner};
+  lines.insert(lines.end(), text.aces.begin(), text.aces.end());
+  return lines;
+}
+
+bool SetupTest::SetFileSecurity(const std::wstring& path, const std::wstring& sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+    return false;
+  unique_local_memory owner(descriptor);
+  SECURITY_INFORMATION given = DACL_SECURITY_INFORMATION;
+  if (sddl.rfind(L"O:", 0) == 0) given |= OWNER_SECURITY_INFORMATION;
+  return ::SetFileSecurityW(path.c_str(), given, descriptor);
 }
 
 std::wstring SetupTest::ShortcutTarget(const std::wstring& link) {

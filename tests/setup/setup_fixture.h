@@ -81,6 +81,11 @@ class SetupTest : public ::testing::Test {
   // The access control list of a key under HKEY_LOCAL_MACHINE, one entry a
   // line ("allow 0xF003F S-1-5-18"); empty when the key cannot be read.
   static std::vector<std::string> KeyAcl(const std::wstring& path);
+  // The owner and access control list of a file or folder as they read
+  // back, the owner first ("owner S-1-5-32-544"); empty when unreadable.
+  static std::vector<std::string> FileSecurity(const std::wstring& path);
+  // Gives a file or folder the owner and list of an SDDL text.
+  static bool SetFileSecurity(const std::wstring& path, const std::wstring& sddl);
   // The file a shell link points at; empty when it cannot be read.
   static std::wstring ShortcutTarget(const std::wstring& link);
   // Waits up to ten seconds for `done`, which a program started in the

@@ -6,7 +6,9 @@
 #include <map>
 #include <mutex>
 
+#include "build_paths.h"
 #include "file_table.h"
+#include "planted_library.h"
 #include "quitcom_registry.h"
 #include "registry_fixture.h"
 #include "resource.h"
@@ -115,6 +117,22 @@ TEST_F(UninstallTest, TheInstalledSetupRemovingItselfLeavesItsOwnFileToTheRestar
   EXPECT_EQ(pending[pending.size() - 2], InstalledFile(L"setup.exe"));
   EXPECT_EQ(pending.back(), installDir);
   EXPECT_TRUE(systemExit.calls.empty()) << "No: the deletions wait for the next restart";
+}
+
+// Removal runs as an administrator, often from a folder a user can write to
+// or with one as its current folder: a quitcom.dll planted there must never
+// have its unregistration run. The installed one is unregistered.
+TEST_F(UninstallTest, AQuitcomPlantedInTheCurrentFolderNeverRunsTheInstalledOneIsUnregistered) {
+  InstallFromMainDialog({.server = true});
+  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kFCLogoffKey));
+  ASSERT_TRUE(::CopyFileW(WindowsPathOf(PLANTED_LIBRARY).c_str(), (startDirectory + L"\\quitcom.dll").c_str(), FALSE));
+  DeleteTree(HKEY_CURRENT_USER, kPlantedLibraryKey);
+  std::vector<SeenDialog> boxes;
+  RunSetupAnswering({IDOK, IDNO}, L"setup.exe /u", &boxes);  // no monitor on a server; no restart
+  std::optional<std::wstring> loader = ReadString(HKEY_CURRENT_USER, kPlantedLibraryKey, kPlantedLibraryValue);
+  DeleteTree(HKEY_CURRENT_USER, kPlantedLibraryKey);
+  EXPECT_FALSE(loader.has_value()) << "the planted library was loaded by " << Narrow(loader.value_or(L""));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFCLogoffKey)) << Describe(boxes);
 }
 
 TEST_F(UninstallTest, TheShortcutsGoOnlyWithSetupsOwnAndTheConsoleGoesInTheSameRun) {

@@ -80,27 +80,44 @@ std::wstring DialogAnswerer::WindowText(HWND window) {
 namespace {
 
 struct DialogSearch {
-  DWORD processId;
+  const std::function<bool(HWND)>& wanted;
   std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<DialogSearch*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, ARRAYSIZE(className));
-  if (owner == search->processId && ::IsWindowVisible(window) && ::lstrcmpW(className, L"#32770") == 0)
-    search->found.push_back(window);
+  if (::IsWindowVisible(window) && IsDialog(window) && search->wanted(window)) search->found.push_back(window);
   return TRUE;
+}
+
+// The visible top-level dialog boxes for which `wanted` holds, in z-order.
+std::vector<HWND> VisibleDialogs(const std::function<bool(HWND)>& wanted) {
+  DialogSearch search{wanted, {}};
+  ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  return process;
 }
 
 }  // namespace
 
 std::vector<HWND> DialogAnswerer::VisibleDialogsOf(DWORD processId) {
-  DialogSearch search{processId, {}};
-  ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return VisibleDialogs([processId](HWND dialog) { return ProcessOf(dialog) == processId; });
+}
+
+void DialogAnswerer::AnswerOtherThreads() {
+  const DWORD thread = ::GetCurrentThreadId();
+  // Shown by another thread of this process, over a window of this one.
+  auto overOurs = [thread](HWND dialog) {
+    HWND owner = ::GetWindow(dialog, GW_OWNER);
+    return ProcessOf(dialog) == ::GetCurrentProcessId() && ::GetWindowThreadProcessId(dialog, nullptr) != thread &&
+           owner && ::GetWindowThreadProcessId(owner, nullptr) == thread;
+  };
+  for (HWND dialog : VisibleDialogs(overOurs)) OnActivate(dialog);
 }
 
 LRESULT CALLBACK DialogAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {

@@ -48,6 +48,12 @@ class DialogAnswerer {
   // recorded: a session (dialog_session.h) drives them itself.
   void LeaveAlone(std::function<bool(HWND)> isDriven) { leaveAlone_ = std::move(isDriven); }
 
+  // Dialogs that another thread of this process shows, owned by a window of
+  // this thread (the common dialogs, shown from a short-lived thread of
+  // their own), which the hook cannot see: answered from here, in turn with
+  // this thread's own. A session calls it while its window waits.
+  void AnswerOtherThreads();
+
   const std::vector<SeenDialog>& seen() const { return seen_; }
   size_t pending() const { return script_.size(); }  // scripted answers not used yet
   // Every dialog seen, one per line, for failure messages.

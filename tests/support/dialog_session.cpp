@@ -182,9 +182,16 @@ void CALLBACK DialogSession::Tick(HWND, UINT, UINT_PTR id, DWORD) {
 
 void DialogSession::OnTick() {
   ::KillTimer(nullptr, std::exchange(timer_, 0));
+  if (stepping_) {
+    // The step waits in a message loop of its own while another thread
+    // shows a common dialog over the window: only that is answered.
+    answerer_.AnswerOtherThreads();
+    return Schedule();
+  }
   HWND window = window_();
   bool ready = window && ::IsWindowVisible(window) && ::IsWindowEnabled(window);
   if (!ready) {
+    answerer_.AnswerOtherThreads();  // a common dialog over the window
     if (++waits_ < kMostWaits) return Schedule();
     ADD_FAILURE() << "the window did not come up, or a box stayed over it; boxes seen:\n" << Describe();
     if (window) ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -198,7 +205,12 @@ void DialogSession::OnTick() {
   }
   Pending next = std::move(steps_.front());
   steps_.pop_front();
+  Schedule();  // ticks go on while the step runs
+  stepping_ = true;
   next.step(window);
+  stepping_ = false;
+  // A session run inside the step stops the ticks it does not own: afresh.
+  if (timer_) ::KillTimer(nullptr, std::exchange(timer_, 0));
   Schedule();
 }
 

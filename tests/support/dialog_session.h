@@ -104,6 +104,7 @@ class DialogSession {
   std::function<HWND()> window_;
   UINT_PTR timer_ = 0;
   int waits_ = 0;
+  bool stepping_ = false;  // a step is running
 };
 
 // The steps every session offers, each returning the session for the next.

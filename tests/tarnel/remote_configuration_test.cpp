@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "../../config/resource.h"  // the pages' controls, beside the console's own
 #include "../config/group_answers.h"
 #include "console_fixture.h"
+#include "key_copy.h"
 #include "nested_sheet.h"
 #include "responsiveness_probe.h"
 #include "text_format.h"
@@ -123,7 +126,7 @@ TEST_F(ConfigureTest, TheSheetOpensOnAnExactCopyOfTheWorkstationAndCancelWritesN
 TEST_F(ConfigureTest, AProfileIsWarnedOfAndEditProfileEditsTheProfileAloneWithNothingCopiedBack) {
   Configured(L"PC-1");
   Store(L"PC-1", L"Profile", L"stdLogoff");
-  Store(L"PC-1", L"PLS", L"SERVER");
+  Store(L"PC-1", L"PLS", app.computerName());  // this server's profile
   WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes", 10);
   const Values workstation = OnWorkstation(L"PC-1");
 
@@ -159,6 +162,61 @@ TEST_F(ConfigureTest, AProfileIsWarnedOfAndEditProfileEditsTheProfileAloneWithNo
   std::vector<std::wstring> status = StatusAfterScan(admin);
   EXPECT_EQ(status.at(2), L"Ready") << "Cancel on the warning";
   EXPECT_EQ(status.back(), L"Retrieved configuration for PC-1") << "no update was made";
+}
+
+// "Edit Profile" opens one of this server's profiles, spelt as this server
+// spells it, and nothing else a workstation's "Profile" and "PLS" may say:
+// not a key below a profile, not a profile this server lacks (which it would
+// create), not another server's profile.
+TEST_F(ConfigureTest, EditProfileOpensOnlyAProfileOfThisServerAndNeverMakesOne) {
+  WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff"), L"IdleMinutes", 10);
+  WriteDword(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff") + L"\\Groups", L"mSales", 20);
+  const std::wstring self = app.computerName();
+  const std::wstring cant = L"Can't edit profile \"%s\" of %s: ";
+  struct Case {
+    const wchar_t* pc;
+    std::wstring profile;
+    std::wstring server;
+    std::wstring refusal;  // empty: the profile's sheet opens
+  } cases[] = {
+      {L"PC-1", L"stdLogoff\\Groups", self, L"a profile name holds no backslash."},
+      {L"PC-2", L"..\\..\\Tarnel", self, L"a profile name holds no backslash."},
+      {L"PC-3", L"noSuchProfile", self, L"this server has no profile of that name."},
+      {L"PC-4", L"stdLogoff", L"OTHER-SERVER", L"its profile server is OTHER-SERVER, not this one (" + self + L")."},
+      {L"PC-5", L"stdLogoff", L"", L"it names no profile server."},
+      {L"PC-6", L"STDLOGOFF", L"\\\\" + self, L""},
+  };
+  ConsoleSession admin;
+  admin.WaitForScan();
+  NestedSheet sheet;
+  sheet.Look([](const Controls& general) { EXPECT_EQ(general.Text(IDC_GENERAL_IDLE_MINUTES), L"10"); }).PressCancel();
+  std::vector<std::wstring> refusals;
+  for (const Case& c : cases) {
+    Configured(c.pc);
+    Store(c.pc, L"Profile", c.profile);
+    Store(c.pc, L"PLS", c.server);
+    Configure(admin, c.pc).Answer(IDC_PROFILE_WARNING_EDIT_PROFILE);
+    if (c.refusal.empty()) {
+      admin.Answer(sheet.Drive());
+    } else {
+      admin.Answer(IDOK);
+      refusals.push_back(FormatText(cant.c_str(), c.profile.c_str(), c.pc) + c.refusal);
+    }
+  }
+  admin.Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(Messages(admin), refusals);
+  EXPECT_EQ(sheet.caption(), L"Edit profile stdLogoff") << "this server's own spelling";
+  std::vector<std::wstring> profiles;
+  unique_hkey key;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (consoleKey + L"\\Profiles").c_str(), 0, KEY_READ, key.put()),
+            ERROR_SUCCESS);
+  ASSERT_EQ(tarnel::SubkeyNames(key.get(), profiles), ERROR_SUCCESS);
+  EXPECT_EQ(profiles, std::vector<std::wstring>{L"stdLogoff"}) << "no profile was made";
+  EXPECT_EQ(ValuesOf(HKEY_LOCAL_MACHINE, Profile(L"stdLogoff") + L"\\Groups"), (Values{{L"mSales", L"dword 20"}}))
+      << "nothing was written below the profile";
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, consoleKey + L"\\Profiles\\stdLogoff\\Groups\\Groups"));
 }
 
 TEST_F(ConfigureTest, OnlyTheIdleMinutesChangedReachTheWorkstation) {
@@ -341,6 +399,76 @@ TEST_F(ConfigureTest, AWorkstationOutOfReachIsToldWhileTheDialogStaysResponsiveA
   EXPECT_EQ(StatusAfterScan(admin).back(), L"Retrieved configuration for PC-SHUT") << "no update is claimed";
   EXPECT_GT(probe.answers(), 100) << "the dialog answered all along";
   EXPECT_LT(probe.slowestMs(), 500u) << "and never waited for a workstation";
+}
+
+// A workstation fills the console's registry only as far as a configuration
+// could: a key of 10,000 values or subkeys and a value of 1 MiB are copied,
+// one more is refused before the sheet opens, and nothing is kept of it, not
+// even an earlier copy or the keys copied before the one refused.
+TEST_F(ConfigureTest, AWorkstationBeyondTheFetchLimitsIsRefusedAndNothingOfItIsKept) {
+  const std::wstring groups = std::wstring(kVersionKey) + L"\\Groups";
+  auto values = [this](const std::wstring& pc, const std::wstring& key, DWORD count) {
+    unique_hkey target;
+    ASSERT_EQ(
+        ::RegCreateKeyExW(Registry(pc), key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, target.put(), nullptr),
+        ERROR_SUCCESS);
+    for (DWORD i = 0; i < count; ++i) {
+      const DWORD minutes = 5;
+      ::RegSetValueExW(target.get(), FormatText(L"mGroup %lu", i).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&minutes), sizeof minutes);
+    }
+  };
+  auto blob = [this](const std::wstring& pc, DWORD size) {
+    std::vector<BYTE> data(size, 0x5A);
+    WriteRaw(Registry(pc), kVersionKey, L"Blob", REG_BINARY, data.data(), size);
+  };
+  auto subkeys = [this](const std::wstring& pc, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) {
+      unique_hkey created;
+      ::RegCreateKeyExW(Registry(pc), FormatText(L"%s\\Key %lu", kVersionKey, i).c_str(), 0, nullptr, 0, KEY_READ,
+                        nullptr, created.put(), nullptr);
+    }
+  };
+  struct Case {
+    const wchar_t* pc;
+    std::function<void(const std::wstring&)> fill;
+    std::wstring refusedKey;  // empty: fetched
+  } cases[] = {
+      {L"PC-MIB", [&](const std::wstring& pc) { blob(pc, 1 << 20); }, L""},
+      {L"PC-BLOB", [&](const std::wstring& pc) { blob(pc, (1 << 20) + 1); }, kVersionKey},
+      // With the Sales group every configured workstation has.
+      {L"PC-FULL", [&](const std::wstring& pc) { values(pc, groups, 9999); }, L""},
+      {L"PC-GROUPS", [&](const std::wstring& pc) { values(pc, groups, 10000); }, groups},
+      {L"PC-KEYS", [&](const std::wstring& pc) { subkeys(pc, 10001); }, kVersionKey},
+  };
+  ConsoleSession admin;
+  admin.WaitForScan();
+  std::vector<std::unique_ptr<NestedSheet>> sheets;
+  std::vector<std::wstring> refusals;
+  for (const Case& c : cases) {
+    Configured(c.pc);
+    c.fill(c.pc);
+    WriteDword(HKEY_LOCAL_MACHINE, LocalCopy(c.pc), L"IdleMinutes", 30);  // an earlier fetch
+    if (c.refusedKey.empty()) {
+      sheets.push_back(std::make_unique<NestedSheet>());
+      Configure(admin, c.pc).Answer(sheets.back()->PressCancel().Drive());
+    } else {
+      Configure(admin, c.pc).Answer(IDOK);
+      refusals.push_back(L"Can't configure " + std::wstring(c.pc) + L": its registry key " + c.refusedKey +
+                         L" holds more than the console copies (at most 10,000 values or subkeys in a key, and 1 MiB "
+                         L"in a value). Nothing of it was kept.");
+    }
+  }
+  admin.Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(Messages(admin), refusals);
+  for (const auto& sheet : sheets) EXPECT_TRUE(sheet->shown());
+  for (const Case& c : cases) {
+    EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, LocalCopy(c.pc)), c.refusedKey.empty()) << Narrow(c.pc);
+  }
+  EXPECT_EQ(QueryValueInfo(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-MIB"), L"Blob")->size, DWORD{1 << 20});
+  EXPECT_EQ(CountValues(HKEY_LOCAL_MACHINE, LocalCopy(L"PC-FULL") + L"\\Groups"), 10000u);
 }
 
 TEST_F(ConfigureTest, ANameThatCannotNameALocalCopyIsRefusedAndTheProfilesStayWhole) {

@@ -1,4 +1,6 @@
-// COM for the multithreaded apartment, for the life of the object.
+// COM for the calling thread, for the life of the object: the multithreaded
+// apartment unless told otherwise (COINIT_APARTMENTTHREADED, for a thread
+// that shows the shell's dialogs).
 #pragma once
 
 #include <objbase.h>
@@ -7,7 +9,7 @@ namespace lullan {
 
 class ComApartment {
  public:
-  ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+  explicit ComApartment(DWORD model = COINIT_MULTITHREADED) : result_(::CoInitializeEx(nullptr, model)) {}
   ~ComApartment() {
     if (SUCCEEDED(result_)) ::CoUninitialize();
   }
