@@ -11,11 +11,11 @@
 namespace lullan::msi {
 
 struct ConfigurationRoot {
-  std::wstring versionKey;  // below HKEY_LOCAL_MACHINE
-  std::wstring installDir;  // without a trailing backslash
-  std::wstring profile;     // empty: no assignment
-  std::wstring server;      // the profile server's computer name
-  DWORD stamp = 0;          // ProfileLastChanged of the assignment, packed local time
+  std::wstring versionKey;    // below HKEY_LOCAL_MACHINE
+  std::wstring installDir;    // without a trailing backslash
+  std::wstring profile = {};  // empty: no assignment
+  std::wstring server = {};   // the profile server's computer name
+  DWORD stamp = 0;            // ProfileLastChanged of the assignment, packed local time
 };
 
 // Writes the root; values the key holds already (an upgrade, a repair, a

@@ -52,6 +52,7 @@ extern "C" UINT __stdcall PrepareInstallation(MSIHANDLE handle) {
     const std::wstring folder = FolderPath(session.Property(L"INSTALLDIR"));
     session.SetProperty(L"LULLANDIR", folder);
     session.SetProperty(L"SecureInstallFolder", folder);
+    session.SetProperty(L"SecureInstalledFiles", folder);
     session.SetProperty(L"WriteConfiguration", JoinFields({folder, profile, server}));
     // The password last: it is the one field that may hold a line break.
     if (!account.empty()) session.SetProperty(L"CreateMonitorService", JoinFields({folder, account, password}));
@@ -79,6 +80,18 @@ extern "C" UINT __stdcall SecureInstallFolder(MSIHANDLE handle) {
     if (status != ERROR_SUCCESS)
       return session.Fail(
           FormatText(L"Can't secure directory %s (error %lu).", folder.c_str(), static_cast<unsigned long>(status)));
+    return static_cast<UINT>(ERROR_SUCCESS);
+  });
+}
+
+// Deferred, after InstallFiles: the files copied in carry the folder's list.
+extern "C" UINT __stdcall SecureInstalledFiles(MSIHANDLE handle) {
+  return Guarded(handle, [](const InstallSession& session) {
+    std::wstring failed;
+    DWORD status = SecureFolderFiles(session.Property(L"CustomActionData"), &failed);
+    if (status != ERROR_SUCCESS)
+      return session.Fail(
+          FormatText(L"Can't secure file %s (error %lu).", failed.c_str(), static_cast<unsigned long>(status)));
     return static_cast<UINT>(ERROR_SUCCESS);
   });
 }

@@ -40,4 +40,9 @@ std::wstring InstalledFileSddl();
 // call's code.
 DWORD ApplyFileSecurity(const std::wstring& path, const std::wstring& sddl);
 
+// Gives every file directly in `folder` the inherited list: Windows hands it
+// down by itself when a file is made, Wine does not. ERROR_SUCCESS, or the
+// first failure's code with `failed` naming the file.
+DWORD SecureFolderFiles(const std::wstring& folder, std::wstring* failed);
+
 }  // namespace lullan::msi
