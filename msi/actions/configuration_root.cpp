@@ -58,4 +58,24 @@ DWORD RemoveConfigurationRoot(const std::wstring& versionKey) {
   return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
+namespace {
+std::wstring UpgradeMarkPath(const std::wstring& productKey) { return productKey + L"\\Upgrading"; }
+}  // namespace
+
+DWORD MarkUpgrade(const std::wstring& productKey) {
+  unique_hkey mark;
+  return static_cast<DWORD>(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, UpgradeMarkPath(productKey).c_str(), 0, nullptr,
+                                              REG_OPTION_VOLATILE, KEY_WRITE, nullptr, mark.put(), nullptr));
+}
+
+bool UpgradeMarked(const std::wstring& productKey) {
+  unique_hkey mark;
+  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, UpgradeMarkPath(productKey).c_str(), 0, KEY_READ, mark.put()) ==
+         ERROR_SUCCESS;
+}
+
+void ClearUpgradeMark(const std::wstring& productKey) {
+  ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, UpgradeMarkPath(productKey).c_str());
+}
+
 }  // namespace lullan::msi

@@ -27,4 +27,11 @@ std::wstring WriteConfigurationRoot(const ConfigurationRoot& root);
 // versions' keys stay). ERROR_SUCCESS also when it was gone already.
 DWORD RemoveConfigurationRoot(const std::wstring& versionKey);
 
+// The mark a newer package sets below the product key while it removes the
+// older one: that removal keeps the configuration for it. Volatile, so a
+// mark left by an upgrade that died goes with the next restart.
+DWORD MarkUpgrade(const std::wstring& productKey);
+bool UpgradeMarked(const std::wstring& productKey);
+void ClearUpgradeMark(const std::wstring& productKey);
+
 }  // namespace lullan::msi

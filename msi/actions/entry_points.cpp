@@ -108,10 +108,35 @@ extern "C" UINT __stdcall WriteConfiguration(MSIHANDLE handle) {
   });
 }
 
+// Immediate, before a newer package removes the older one (Wine's installer
+// does not tell that removal it is part of an upgrade); the mark is cleared
+// by a deferred action once the older one is gone. Where the mark cannot be
+// made (Windows running this without elevation), Windows Installer's own
+// UPGRADINGPRODUCTCODE keeps the configuration instead.
+extern "C" UINT __stdcall MarkUpgrade(MSIHANDLE handle) {
+  return Guarded(handle, [](const InstallSession& session) {
+    if (DWORD status = lullan::msi::MarkUpgrade(kProductKey); status != ERROR_SUCCESS)
+      session.Log(FormatText(L"Can't create registry key %s\\Upgrading (error %lu).", kProductKey,
+                             static_cast<unsigned long>(status)));
+    return static_cast<UINT>(ERROR_SUCCESS);
+  });
+}
+
+extern "C" UINT __stdcall ClearUpgradeMark(MSIHANDLE handle) {
+  return Guarded(handle, [](const InstallSession&) {
+    lullan::msi::ClearUpgradeMark(kProductKey);
+    return static_cast<UINT>(ERROR_SUCCESS);
+  });
+}
+
 // Deferred, on removal but not on an upgrade (whose new package takes the
 // configuration over): the version key and the monitor service go.
 extern "C" UINT __stdcall RemoveConfiguration(MSIHANDLE handle) {
   return Guarded(handle, [](const InstallSession& session) {
+    if (UpgradeMarked(kProductKey)) {
+      session.Log(L"A newer version is being installed: the configuration stays.");
+      return static_cast<UINT>(ERROR_SUCCESS);
+    }
     if (DWORD status = RemoveService(kMonitorService); status != ERROR_SUCCESS)
       session.Log(
           FormatText(L"Can't delete the service %s (error %lu).", kMonitorService, static_cast<unsigned long>(status)));
