@@ -54,7 +54,11 @@ ParsedSwitches ParseSetupSwitches(std::wstring_view commandLine) {
   SetupSwitches& s = parsed.switches;
   std::vector<std::wstring> words = Words(commandLine);
   bool workstation = false;
-  for (size_t i = 1; i < words.size() && parsed.error.empty(); ++i) {
+  // The first fault is the one told; the rest is still read for /log.
+  auto refuse = [&parsed](std::wstring why) {
+    if (parsed.error.empty()) parsed.error = std::move(why);
+  };
+  for (size_t i = 1; i < words.size(); ++i) {
     const std::wstring name = SwitchName(words[i]);
     // Switches that take the next word as their value.
     std::wstring* value = name == L"dir"             ? &s.dir
@@ -63,8 +67,10 @@ ParsedSwitches ParseSetupSwitches(std::wstring_view commandLine) {
                           : name == L"log"           ? &s.log
                                                      : nullptr;
     if (value || name == L"password") {
-      if (i + 1 >= words.size() || words[i + 1].empty()) {
-        parsed.error = FormatText(L"%s needs a value.", words[i].c_str());
+      // A path or an account never begins with "/": that is the next switch
+      // (a password may).
+      if (i + 1 >= words.size() || words[i + 1].empty() || (value && words[i + 1][0] == L'/')) {
+        refuse(FormatText(L"%s needs a value.", words[i].c_str()));
       } else if (value) {
         *value = words[++i];
       } else {
@@ -79,7 +85,7 @@ ParsedSwitches ParseSetupSwitches(std::wstring_view commandLine) {
     } else if (name == L"server") {
       s.server = true;
     } else {
-      parsed.error = FormatText(L"Unknown switch %s.", words[i].c_str());
+      refuse(FormatText(L"Unknown switch %s.", words[i].c_str()));
     }
   }
   if (!parsed.error.empty()) return parsed;
