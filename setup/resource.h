@@ -8,14 +8,14 @@
 #endif
 
 // Dialogs, icons and strings.
-#define IDD_ABOUTBOX 100        // CAboutDlg
-#define IDS_ABOUTBOX 101        // "&About Lullan..." in the system menu
-#define IDD_SETUP_DIALOG 102    // CSetupDlg, the main dialog
-#define IDI_SETUP 131           // the program's icon
-#define IDI_SETUP_IMAGE_16 231  // its images (RT_ICON), numbered by setup, not by windres
+#define IDD_ABOUTBOX 100         // CAboutDlg
+#define IDS_ABOUTBOX 101         // "&About Lullan..." in the system menu
+#define IDD_SETUP_DIALOG 102     // CSetupDlg, the main dialog
+#define IDI_SETUP 131            // the program's icon
+#define IDI_SETUP_IMAGE_16 231   // its images (RT_ICON), numbered by setup, not by windres
 #define IDI_SETUP_IMAGE_32 232
-#define IDD_INSTALL_DIR 134  // CInstallDirDlg
-#define IDI_INSTALL 135      // drawn on the directory dialog's OK button
+#define IDD_INSTALL_DIR 134      // CInstallDirDlg
+#define IDI_INSTALL 135          // drawn on the directory dialog's OK button
 #define IDI_INSTALL_IMAGE_16 235
 #define IDI_INSTALL_IMAGE_32 236
 #define IDD_PROGRESS 139         // CProgressDlg
