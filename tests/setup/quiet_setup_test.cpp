@@ -69,14 +69,15 @@ class QuietSetupTest : public SetupTest {
 
 TEST_F(QuietSetupTest, AWorkstationIsInstalledAndRemovedWithoutAWindow) {
   domain.AddUser(L"svc-lullan").Admin();
-  QuietRun install = Quiet(L"/workstation " + Dir() + L" /account svc-lullan /password s3cret");
+  // The account's own domain stays in front of it.
+  QuietRun install = Quiet(L"/workstation " + Dir() + L" /account OTHERDOM\\svc-lullan /password s3cret");
   EXPECT_EQ(install.code, 0) << Narrow(install.log);
   EXPECT_EQ(install.windows, std::vector<std::wstring>{});
   EXPECT_TRUE(Says(install, L"LullanSetup: Registering service with SCM\r\n"));
   EXPECT_TRUE(Says(install, L"LullanSetup: Lullan installed successfully\r\n")) << Narrow(install.log);
   EXPECT_TRUE(setup::FileExists(InstalledFile(L"profmon.exe")));
   EXPECT_FALSE(setup::FileExists(InstalledFile(L"tarnel.exe")));
-  EXPECT_EQ(Service(site.monitorServiceName).account, L"FENNICK\\svc-lullan");
+  EXPECT_EQ(Service(site.monitorServiceName).account, L"OTHERDOM\\svc-lullan");
   EXPECT_EQ(Service(site.serviceName).start, DWORD{SERVICE_AUTO_START});
   EXPECT_TRUE(setup::FileExists(MenuFolder() + L"\\LullanSetup.lnk")) << "the Start-menu question is answered Yes";
 
