@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_answerer.h"
 #include "registry_fixture.h"
 #include "setup_fixture.h"
 #include "setup_switches.h"
@@ -59,9 +60,11 @@ class QuietSetupTest : public SetupTest {
     app = std::make_unique<setup::CSetupApp>(site);
     const std::wstring commandLine = L"setup.exe /quiet " + arguments + L" /log \"" + log + L"\"";
     int code = app->Run(commandLine.c_str());
-    std::ifstream file(Narrow(log), std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return {code, Widen(bytes, CP_UTF8), watch.made()};
+    return {code, Widen(FileText(log), CP_UTF8), watch.made()};
+  }
+  static std::string FileText(const std::wstring& path) {
+    std::ifstream file(Narrow(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   }
   static bool Says(const QuietRun& run, const wchar_t* text) { return run.log.find(text) != std::wstring::npos; }
   std::wstring Dir() const { return L"/dir \"" + installDir + L"\""; }
@@ -90,11 +93,17 @@ TEST_F(QuietSetupTest, AWorkstationIsInstalledAndRemovedWithoutAWindow) {
   EXPECT_FALSE(ServiceExists(site.serviceName));
 }
 
-TEST_F(QuietSetupTest, AProfileServerIsInstalledAndRemoved) {
+TEST_F(QuietSetupTest, AProfileServerIsInstalledOverWhatAnEarlierRemovalLeftAndRemoved) {
+  // The restart that would have deleted them never came.
+  ::CreateDirectoryW(installDir.c_str(), nullptr);
+  std::ofstream(Narrow(InstalledFile(L"readme.txt"))) << "left over";
+  DialogAnswerer shell;  // answers what the shell would ask, should it ask
+  shell.Answer(IDYES).Answer(IDYES);
   QuietRun install = Quiet(L"/server " + Dir());
   EXPECT_EQ(install.code, 0) << Narrow(install.log);
   EXPECT_EQ(install.windows, std::vector<std::wstring>{});
   EXPECT_TRUE(setup::FileExists(InstalledFile(L"tarnel.exe")));
+  EXPECT_NE(FileText(InstalledFile(L"readme.txt")), "left over") << "replaced without a question";
   EXPECT_EQ(Service(site.serviceName).start, DWORD{SERVICE_DEMAND_START});
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, versionKey + L"\\Tarnel\\Profiles\\stdLogoff"));
 
