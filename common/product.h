@@ -38,4 +38,9 @@ inline constexpr wchar_t kEventMessageFile[] = L"lullanMsg.dll";
 inline constexpr wchar_t kMonitorServiceName[] = L"LConfigMon";
 inline constexpr wchar_t kMonitorDisplayName[] = L"Lullan Configuration Monitor";
 
+// The Windows Installer package's family: every version of lullan.msi has
+// this upgrade code, so a newer package replaces an older one and setup.exe
+// can tell that the package installed the product.
+inline constexpr wchar_t kPackageUpgradeCode[] = L"{5E0C3A61-9F2B-4E7A-B8C4-2D6F1A9E7B31}";
+
 }  // namespace lullan

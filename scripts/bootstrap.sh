@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  cmake ninja-build wine wine64 libwine-dev googletest xvfb imagemagick python3
+  cmake ninja-build wine wine64 libwine-dev googletest xvfb imagemagick python3 wixl
 )
 
 missing=()

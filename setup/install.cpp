@@ -2,14 +2,14 @@
 
 #include "config_host.h"
 #include "handles.h"
-#include "install_dir_dlg.h"
+#include "install_choices.h"
 #include "message_box.h"
+#include "package_installation.h"
 #include "previous_version.h"
 #include "product_key_security.h"
 #include "progress_dlg.h"
 #include "registration.h"
 #include "schema.h"
-#include "service_account_dlg.h"
 #include "service_registration.h"
 #include "setup_app.h"
 #include "shortcuts.h"
@@ -63,9 +63,8 @@ bool WriteConfigurationRoot(const CSetupApp& app, HWND owner) {
 }  // namespace
 
 bool Install(CSetupApp& app, HWND owner) {
-  if (!OfferPreviousSettings(app, owner)) return false;
-  CServiceAccountDlg(app).DoModal(owner);  // no account is allowed: the monitor service is then left out
-  if (CInstallDirDlg(app).DoModal(owner) != IDOK) return false;
+  if (RefusedForPackage(owner) || !OfferPreviousSettings(app, owner)) return false;
+  if (!ChooseAccountAndDirectory(app, owner)) return false;
 
   CProgressDlg progress;
   progress.Open(owner, L"Setting registry values");

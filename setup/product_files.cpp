@@ -49,6 +49,8 @@ int CopyProductFiles(CSetupApp& app, HWND owner) {
   copy.pFrom = sources.c_str();
   copy.pTo = destinations.c_str();
   copy.fFlags = FOF_MULTIDESTFILES;
+  // Quiet mode: no progress, no question, no error box; a failure is the result.
+  if (app.quiet) copy.fFlags |= FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
   int result = ::SHFileOperationW(&copy);
   // Declining to replace a file is no failure of the shell's; the copy is.
   if (result == 0 && copy.fAnyOperationsAborted) return ERROR_CANCELLED;

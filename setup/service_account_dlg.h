@@ -6,11 +6,24 @@
 // used). Each field takes at most 63 characters, what the application keeps.
 #pragma once
 
+#include <string>
+
 #include "dialog.h"
 
 namespace lullan::setup {
 
 class CSetupApp;
+
+// The checks OK makes of an account name, shared with the quiet mode: the
+// workstation's domain is put in front, the account must be an
+// administrator and fit the 63 characters. Each refusal is told in a box
+// owned by `owner`.
+enum class AccountCheck {
+  Accepted,  // `account` holds "domain\user" (or "user" without a domain)
+  NoDomain,  // the workstation's domain could not be had: no account
+  Refused,   // no administrator, or too long
+};
+AccountCheck CheckServiceAccount(CSetupApp& app, HWND owner, const std::wstring& name, std::wstring* account);
 
 class CServiceAccountDlg final : public ui::CDialog {
  public:

@@ -9,8 +9,10 @@
 #include "dialog.h"
 #include "domain_checks.h"
 #include "message_box.h"
+#include "quiet_setup.h"
 #include "schema.h"
 #include "setup_dlg.h"
+#include "setup_switches.h"
 #include "uninstall.h"
 
 namespace lullan::setup {
@@ -103,6 +105,7 @@ void CSetupApp::ReadInstallation() {
 }
 
 int CSetupApp::Run(const wchar_t* commandLine) {
+  if (IsQuietCommandLine(commandLine ? commandLine : L"")) return RunQuietSetup(*this, commandLine);
   if (!Start(commandLine)) return 0;
   if (uninstallMode) {
     Uninstall(*this, nullptr);

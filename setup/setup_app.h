@@ -6,7 +6,8 @@
 //   return app.Run(::GetCommandLineW());
 //
 // Run is the whole program: in uninstall mode ("/u" or "/r") it removes the
-// product at once; otherwise it shows the background window (before the
+// product at once; with /quiet it installs or removes without any window
+// (quiet_setup.h); otherwise it shows the background window (before the
 // product is installed) and the main dialog until Exit.
 #pragma once
 
@@ -43,6 +44,7 @@ class CSetupApp {
   std::wstring versionKey;         // "SOFTWARE\Fennick\Lullan\1.11", under HKEY_LOCAL_MACHINE
   std::wstring fallbackDirectory;  // used when none of the usual parents exists
   bool uninstallMode = false;
+  bool quiet = false;             // no window at all: every message goes to the quiet output
   std::wstring domainController;  // as NetGetAnyDCName named it; empty until one was found
   std::wstring installDir;        // read from the configuration, or chosen when installing
   bool serverInstall = false;     // the type chosen for this installation: a profile server

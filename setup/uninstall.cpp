@@ -3,6 +3,7 @@
 #include "config_host.h"
 #include "handles.h"
 #include "message_box.h"
+#include "package_installation.h"
 #include "product_files.h"
 #include "progress_dlg.h"
 #include "registration.h"
@@ -33,6 +34,7 @@ void RemoveUninstallEntry(const CSetupApp& app, HWND owner) {
 }  // namespace
 
 void Uninstall(CSetupApp& app, HWND owner) {
+  if (RefusedForPackage(owner)) return;
   CProgressDlg progress;
   progress.Open(owner, L"Checking SCM");
   unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
@@ -66,11 +68,14 @@ void Uninstall(CSetupApp& app, HWND owner) {
   DeleteProductFiles(app, owner);
 
   progress.Close();
-  std::wstring question = FormatText(
+  if (ui::ShowMessage(owner, RemovalRestartQuestion(), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) RestartComputer(owner);
+}
+
+std::wstring RemovalRestartQuestion() {
+  return FormatText(
       L"%s service removed.\n\nTo completely remove all files the workstation must be rebooted.  Save any open files "
       L"before taking this action.  Do you want to reboot your computer now?",
       kProductName);
-  if (ui::ShowMessage(owner, question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) RestartComputer(owner);
 }
 
 LSTATUS DeleteKeyTree(HKEY root, const std::wstring& path) {

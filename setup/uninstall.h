@@ -17,6 +17,9 @@ class CSetupApp;
 // service control manager cannot be opened.
 void Uninstall(CSetupApp& app, HWND owner);
 
+// The question the removal ends with, once it ran to its end.
+std::wstring RemovalRestartQuestion();
+
 // Deletes `path` below `root` with every subkey; 0 or the first registry
 // error. An empty path is ERROR_BADKEY: it would name `root` itself.
 LSTATUS DeleteKeyTree(HKEY root, const std::wstring& path);

@@ -1,5 +1,7 @@
 #include "message_box.h"
 
+#include <utility>
+
 #include "text_format.h"
 
 namespace lullan::ui {
@@ -9,6 +11,8 @@ std::wstring& Title() {
   static std::wstring title;
   return title;
 }
+
+MessageSink* gSink = nullptr;
 
 UINT WithDefaultIcon(UINT type) {
   if (type & MB_ICONMASK) return type;
@@ -26,7 +30,12 @@ void SetProgramTitle(std::wstring title) { Title() = std::move(title); }
 
 const std::wstring& ProgramTitle() { return Title(); }
 
+MessageSink* SetMessageSink(MessageSink* sink) noexcept { return std::exchange(gSink, sink); }
+
+MessageSink* CurrentMessageSink() noexcept { return gSink; }
+
 int ShowMessage(HWND owner, std::wstring_view text, UINT type) noexcept {
+  if (gSink) return gSink->Show(text, WithDefaultIcon(type));
   HWND root = owner ? ::GetAncestor(owner, GA_ROOT) : nullptr;
   try {
     std::wstring terminated(text);

@@ -17,6 +17,21 @@ namespace lullan::ui {
 void SetProgramTitle(std::wstring title);
 const std::wstring& ProgramTitle();
 
+// Where the boxes go instead, in a program that runs without windows (setup's
+// quiet mode): the sink writes each text somewhere and answers it.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  // Takes what a box would show; returns the button it stands for.
+  virtual int Show(std::wstring_view text, UINT type) noexcept = 0;
+  // Takes what a progress window would show.
+  virtual void Note(std::wstring_view text) noexcept = 0;
+};
+
+// Installs `sink` for the whole process (null: boxes again); returns the one before.
+MessageSink* SetMessageSink(MessageSink* sink) noexcept;
+MessageSink* CurrentMessageSink() noexcept;
+
 // Shows `text` and returns the button pressed (0 when no box could be shown).
 // Without an icon in `type`, OK boxes get the exclamation mark and question
 // boxes (Yes/No) the question mark. `owner` may be any window of the dialog,
