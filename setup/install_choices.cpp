@@ -1,10 +1,9 @@
 #include "install_choices.h"
 
-#include <shlobj.h>
-
 #include "config_host.h"
 #include "file_table.h"
 #include "install_dir_dlg.h"
+#include "install_folder_security.h"
 #include "message_box.h"
 #include "product_files.h"
 #include "service_account_dlg.h"
@@ -15,16 +14,10 @@ namespace lullan::setup {
 
 namespace {
 
-// The directory dialog's OK without the dialog: the last level of the
-// directory is made when missing, then the files are copied.
+// The directory dialog's OK without the dialog: the folder is made when
+// missing and secured, then the files are copied.
 bool CreateAndCopy(CSetupApp& app, HWND owner) {
-  if (!DirectoryExists(app.installDir)) {
-    if (!::CreateDirectoryW(app.installDir.c_str(), nullptr)) {
-      config::ReportError(owner, ::GetLastError(), FormatText(L"Can't create directory %s", app.installDir.c_str()));
-      return false;
-    }
-    ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, app.installDir.c_str(), nullptr);
-  }
+  if (!PrepareInstallFolder(owner, app.installDir)) return false;
   int copied = CopyProductFiles(app, owner);
   if (copied != 0) {
     ui::ShowMessage(owner, FormatText(L"Can't copy the product files into %s (error 0x%x).", app.installDir.c_str(),

@@ -93,13 +93,8 @@ void CInstallDirDlg::OnOK() {
       SetItemText(IDC_DIRECTORY, app_.installDir);
       return;
     }
-    CreateInstallFolder(directory);
-    ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, directory.c_str(), nullptr);
   }
-  // Made now or found there, the folder gets its list before anything is
-  // copied into it; one that cannot be secured is not installed into. (One
-  // whose parent is missing as well is made by the copy, and secured then.)
-  if (DirectoryExists(directory) && !SecureInstallFolder(window(), directory)) {
+  if (!PrepareInstallFolder(window(), directory)) {
     SetFocusTo(IDC_DIRECTORY);
     return;
   }

@@ -8,7 +8,7 @@
 #include <windows.h>
 
 #include "configuration_root.h"
-#include "install_folder_access.h"
+#include "folder_files_security.h"
 #include "install_session.h"
 #include "monitor_service.h"
 #include "package_checks.h"

@@ -8,7 +8,7 @@
 
 #include "configuration_root.h"
 #include "handles.h"
-#include "install_folder_access.h"
+#include "folder_files_security.h"
 #include "install_session.h"
 #include "monitor_service.h"
 #include "package_checks.h"
@@ -89,13 +89,6 @@ TEST_F(ConfigurationRootTest, AWorkstationGetsItsSecuredRootAndKeepsWhatItHad) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, version_));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, product_)) << "the product key stays";
   EXPECT_EQ(RemoveConfigurationRoot(version_), DWORD{ERROR_SUCCESS}) << "gone already is no failure";
-}
-
-TEST(InstallFolderAccessTest, TheListNamesTheFourAccountsAndIsProtected) {
-  EXPECT_EQ(InstallFolderSddl(),
-            L"O:BAD:PAI(A;OICI;0x1f01ff;;;SY)(A;OICI;0x1f01ff;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;AU)");
-  EXPECT_EQ(InstalledFileSddl(),
-            L"O:BAD:AI(A;ID;0x1f01ff;;;SY)(A;ID;0x1f01ff;;;BA)(A;ID;0x1200a9;;;BU)(A;ID;0x1200a9;;;AU)");
 }
 
 // Wine keeps of a list only what Unix permissions can hold, so what can be

@@ -227,17 +227,6 @@ TEST_F(InstallTest, TheDirectoryDialogCreatesOnlyTheLastLevelAndOnlyWhenAsked) {
   EXPECT_EQ(app->installDir, deep);
 }
 
-// The list as any installer takes it: LocalSystem and Administrators in full
-// control, Users and Authenticated Users reading and running, each inherited
-// (OICI), nothing from the parent (P), Administrators the owner. A file in
-// the folder holds the same entries as inherited ones (ID).
-TEST(InstallFolderSecurity, AdministratorsAndTheSystemMayDoAnythingUsersReadAndRunAndTheParentHandsDownNothing) {
-  EXPECT_EQ(setup::InstallFolderSddl(),
-            L"O:BAD:PAI(A;OICI;0x1f01ff;;;SY)(A;OICI;0x1f01ff;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;AU)");
-  EXPECT_EQ(setup::InstalledFileSddl(),
-            L"O:BAD:AI(A;ID;0x1f01ff;;;SY)(A;ID;0x1f01ff;;;BA)(A;ID;0x1200a9;;;BU)(A;ID;0x1200a9;;;AU)");
-}
-
 // Below a parent that lets Users change everything, a folder setup makes, and
 // one it finds there with a file planted in it, end with the installation
 // folder's list, and so do the files copied in. Compared with a folder and a
@@ -250,8 +239,8 @@ TEST_F(InstallTest, TheFolderAndTheFilesCopiedInTakeNothingFromTheParentOrFromWh
   const std::wstring file = folder + L"\\readme.txt";
   ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
   ASSERT_TRUE(::CopyFileW((startDirectory + L"\\readme.txt").c_str(), file.c_str(), FALSE));
-  ASSERT_TRUE(SetFileSecurity(folder, setup::InstallFolderSddl()));
-  ASSERT_TRUE(SetFileSecurity(file, setup::InstalledFileSddl()));
+  ASSERT_TRUE(SetFileSecurity(folder, InstallFolderSddl()));
+  ASSERT_TRUE(SetFileSecurity(file, InstalledFileSddl()));
 
   struct Case {
     const char* what;

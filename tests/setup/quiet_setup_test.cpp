@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialog_answerer.h"
+#include "install_folder_access.h"
 #include "registry_fixture.h"
 #include "setup_fixture.h"
 #include "setup_switches.h"
@@ -94,9 +95,14 @@ TEST_F(QuietSetupTest, AWorkstationIsInstalledAndRemovedWithoutAWindow) {
 }
 
 TEST_F(QuietSetupTest, AProfileServerIsInstalledOverWhatAnEarlierRemovalLeftAndRemoved) {
-  // The restart that would have deleted them never came.
+  // The restart that would have deleted them never came, and the folder
+  // lets anybody change it.
   ::CreateDirectoryW(installDir.c_str(), nullptr);
+  ASSERT_TRUE(SetFileSecurity(installDir, L"D:(A;OICI;FA;;;WD)"));
   std::ofstream(Narrow(InstalledFile(L"readme.txt"))) << "left over";
+  const std::wstring secured = scratch + L"\\secured directly";
+  ASSERT_TRUE(::CreateDirectoryW(secured.c_str(), nullptr));
+  ASSERT_TRUE(SetFileSecurity(secured, InstallFolderSddl()));
   DialogAnswerer shell;  // answers what the shell would ask, should it ask
   shell.Answer(IDYES).Answer(IDYES);
   QuietRun install = Quiet(L"/server " + Dir());
@@ -104,6 +110,7 @@ TEST_F(QuietSetupTest, AProfileServerIsInstalledOverWhatAnEarlierRemovalLeftAndR
   EXPECT_EQ(install.windows, std::vector<std::wstring>{});
   EXPECT_TRUE(setup::FileExists(InstalledFile(L"tarnel.exe")));
   EXPECT_NE(FileText(InstalledFile(L"readme.txt")), "left over") << "replaced without a question";
+  EXPECT_EQ(FileSecurity(installDir), FileSecurity(secured)) << "the folder gets the installation's list";
   EXPECT_EQ(Service(site.serviceName).start, DWORD{SERVICE_DEMAND_START});
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, versionKey + L"\\Tarnel\\Profiles\\stdLogoff"));
 
