@@ -14,6 +14,16 @@ namespace {
 // Windows 9x computer.
 bool MayBeWin9x(const std::wstring& osText) { return !osText.starts_with(L'N'); }
 
+// A folder of this machine: a drive letter, a colon, a separator. Anything
+// else a Windows 9x registry (which anybody may write) names, a UNC path
+// (\\server\share, //server/share) or a device path (\\?\, \\.\, \??\),
+// would have the console, run by a domain administrator, open a path on
+// another server and sign in there.
+bool IsLocalFolder(const std::wstring& path) {
+  return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+         path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+}
+
 }  // namespace
 
 int PurgeComputers(ConsoleState& state, const std::vector<ScannedComputer>& computers,
@@ -50,7 +60,7 @@ bool HasWin9xComponent(const std::wstring& computer, MessageSink& messages) {
     return false;
   }
   std::optional<std::wstring> installDir = ReadText(version.get(), config::kInstallDir);
-  if (!installDir || installDir->empty()) return false;
+  if (!installDir || !IsLocalFolder(*installDir)) return false;
   const std::wstring component = FormatText(L"%s\\quitcom.dll", installDir->c_str());
   const DWORD attributes = ::GetFileAttributesW(component.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -130,14 +130,8 @@ void CServerPanelDlg::EnableRefresh(bool enable) const {
 }
 
 void CServerPanelDlg::TakeScanReports() {
-  DWORD start = ::GetTickCount();
-  while (std::optional<ScanReport> report = state_->reports.Take()) {
-    std::visit([this](const auto& r) { Apply(r); }, *report);
-    if (::GetTickCount() - start >= kReportBudgetMs) {
-      state_->reports.Wake();
-      return;
-    }
-  }
+  state_->reports.Deliver(
+      kReportBudgetMs, [this](const ScanReport& report) { std::visit([this](const auto& r) { Apply(r); }, report); });
 }
 
 void CServerPanelDlg::Apply(const ServiceAnswered& answer) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "com_apartment.h"
 #include "console_state.h"
@@ -100,6 +101,10 @@ class CServerPanelDlg : public ui::CDialog {
   // selected row's name (at most 16 characters), or nullopt after "No
   // computer selected".
   std::optional<std::wstring> GetSelectedComputer() const;
+  // The names of every selected row, in row order. Operations on several
+  // computers take them first: while one of their boxes is up, the purge
+  // may take rows away and move the rows below.
+  std::vector<std::wstring> SelectedComputers() const;
   // The record of `name`, held until the result goes; empty when the list
   // holds no such computer.
   HeldComputer HoldComputer(const std::wstring& name);

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <new>
 #include <set>
 
 #include "console_fixture.h"
+#include "process_usage.h"
 #include "server_panel_dlg.h"
 #include "text_format.h"
 
@@ -187,6 +190,92 @@ TEST_F(ScanTest, ExitDuringAScanEndsInAboutATenthOfASecondAndEachWorkerStopsBefo
   EXPECT_EQ(std::set<std::wstring>(opened.begin(), opened.end()), (std::set<std::wstring>{Pc(1), Pc(5), Pc(9)}))
       << "each worker ended after the computer it was busy with";
   EXPECT_EQ(opened.size(), 3u);
+}
+
+// The service managers as the scan's workers reach them, noting the most
+// stack any calling thread has reserved.
+class StackWatchingServices final : public RemoteServiceManager {
+ public:
+  explicit StackWatchingServices(RemoteServiceManager& services) : services_(services) {}
+  SC_HANDLE OpenManager(LPCWSTR machine, DWORD access) override {
+    size_t reserved = ThreadStackReservation();
+    for (size_t most = mostStack; reserved > most && !mostStack.compare_exchange_weak(most, reserved);) {
+    }
+    return services_.OpenManager(machine, access);
+  }
+  SC_HANDLE OpenNamedService(SC_HANDLE manager, LPCWSTR name, DWORD access) override {
+    return services_.OpenNamedService(manager, name, access);
+  }
+  BOOL QueryStatus(SC_HANDLE service, SERVICE_STATUS* status) override {
+    return services_.QueryStatus(service, status);
+  }
+  BOOL Start(SC_HANDLE service) override { return services_.Start(service); }
+  BOOL Control(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override {
+    return services_.Control(service, control, status);
+  }
+  BOOL CloseHandle(SC_HANDLE handle) override { return services_.CloseHandle(handle); }
+
+  std::atomic<size_t> mostStack{0};
+
+ private:
+  RemoteServiceManager& services_;
+};
+
+TEST_F(ScanTest, ALargeDomainIsScannedByAtMost256WorkersOnSmallStacksThatGiveEverythingBack) {
+  // 1,100 computers that do not answer, each for a while: one worker per
+  // four of them would be 275 threads, each reserving the default stack.
+  constexpr int kComputers = 1100;
+  for (int i = 1; i <= kComputers; ++i) Listed(FormatText(L"PC-%04d", i));
+  services.DelayEachCall(250);
+  StackWatchingServices watched(services);
+  ScopedPlatform watching;
+  watching.Use(watched);
+  const ProcessUsage before = ProcessUsage::Now();
+  ConsoleSession admin;
+  admin.WaitForScan().Exit();
+  RunConsole(admin);
+  const ProcessUsage after = ProcessUsage::Now();
+
+  EXPECT_LE(services.MostCallsAtOnce(), 256) << "at most 256 workers run at once";
+  EXPECT_GE(services.MostCallsAtOnce(), 128) << "the workers ask side by side";
+  EXPECT_EQ(ManagersOpened().size(), static_cast<size_t>(kComputers)) << "every computer is asked once";
+  // 64 KiB on Windows; Wine gives no thread less than 1 MiB.
+  EXPECT_LT(watched.mostStack.load(), DefaultStackReservation())
+      << "a worker's stack: " << (watched.mostStack.load() >> 10) << " KiB";
+  EXPECT_LT(after.reservedBytes, before.reservedBytes + (16u << 20))
+      << "the workers' stacks are given back: " << ((after.reservedBytes - before.reservedBytes) >> 20) << " MiB kept";
+  EXPECT_LE(after.handles, before.handles + 8) << "the workers' handles are closed";
+}
+
+TEST_F(ScanTest, AScanWhoseEndFailsStillEndsAndRefreshComesBack) {
+  // The purge's question to a Windows 9x computer fails as an allocation
+  // would, on the scan's last thread.
+  struct FailingRegistry final : RemoteRegistry {
+    explicit FailingRegistry(RemoteRegistry& others) : others(others) {}
+    LSTATUS ConnectRegistry(LPCWSTR machine, HKEY hive, PHKEY key) override {
+      if (std::wstring(machine) == L"\\\\PC-95") throw std::bad_alloc();
+      return others.ConnectRegistry(machine, hive, key);
+    }
+    RemoteRegistry& others;
+  } failing(registry);
+  WriteDword(HKEY_LOCAL_MACHINE, consoleKey, L"EnableWin9x", 1);
+  WriteDword(HKEY_LOCAL_MACHINE, consoleKey, L"Purge", 1);
+  app.InitInstance();
+  Workstation(L"PC-1");
+  Listed(L"PC-95").Win9x();
+  ScopedPlatform broken;
+  broken.Use(failing);
+  ConsoleSession admin;
+  admin
+      .Do(L"wait for the scan's end",
+          [](HWND panel) {
+            EXPECT_TRUE(
+                PumpUntil([panel] { return ::IsWindowEnabled(::GetDlgItem(panel, IDC_REFRESH)) != FALSE; }, 5000))
+                << "Refresh never came back";
+          })
+      .Look([](const Controls& panel) { EXPECT_EQ(StatusText(panel), L"1 of 2 computers running Lullan service"); })
+      .Exit();
+  RunConsole(admin);
 }
 
 }  // namespace
