@@ -20,6 +20,9 @@
 
 namespace lullan::tarnel {
 
+// A computer name as lookups compare it: in one case, whatever case it came in.
+std::wstring FoldedName(std::wstring_view name);
+
 // `text` cut to at most `maxChars` characters, never between the two halves
 // of a surrogate pair. Texts from the network and from other computers'
 // registries may be of any length; every field holds a bounded one.
@@ -79,6 +82,10 @@ class CComputerInfo {
   FieldText<kProfileChars> profile;
   FieldText<kOsTextChars> osText;
   bool noService = false;  // no main service answered: a candidate for the purge
+  // What a row inserted now shows: the state code came from the computer's
+  // service (its image); a probe reached its version key (its cells).
+  bool serviceAnswered = false;
+  bool probed = false;
 };
 
 // The records, in the order they were added. Lookups may come from any
@@ -102,14 +109,11 @@ class CComputerList {
   void ForEach(const std::function<void(CComputerInfo&)>& visit);
 
  private:
-  // A name as the lookups compare it: in one case, whatever case it came in.
-  static std::wstring Folded(std::wstring_view name);
-
   CriticalSection lock_;  // the record-list lock
   std::list<CComputerInfo> records_;
-  // The records by folded name, so that a lookup in a domain of thousands
-  // of computers does not compare names one by one.
-  std::map<std::wstring, CComputerInfo*> byName_;
+  // The records by folded name, so that neither a lookup nor a removal in a
+  // domain of thousands of computers goes through them one by one.
+  std::map<std::wstring, std::list<CComputerInfo>::iterator> byName_;
 };
 
 }  // namespace lullan::tarnel

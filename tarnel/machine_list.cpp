@@ -40,6 +40,8 @@ int CompareText(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
+Image ImageOf(ServiceState code) { return code == ServiceState::Running ? kImageRunning : kImagePresent; }
+
 // Computers without a daily logoff time come before every time of day.
 int DailyLogoffMinute(const CComputerInfo& record) {
   return record.dailyLogoff.set ? record.dailyLogoff.hour * 60 + record.dailyLogoff.minute : -1;
@@ -53,12 +55,65 @@ void CMachineList::InsertColumns() const {
 }
 
 int CMachineList::InsertComputer(int row, CComputerInfo& record) const {
-  return InsertItem(row, record.name, reinterpret_cast<LPARAM>(&record), kImageUnknown);
+  const int image = record.serviceAnswered ? ImageOf(record.stateCode) : kImageUnknown;
+  row = InsertItem(row, record.name, reinterpret_cast<LPARAM>(&record), image);
+  if (row < 0) return row;
+  if (row == ItemCount() - 1) {
+    rows_.emplace(FoldedName(record.name), row);  // the first row of a name is the one found
+  } else {
+    stale_ = true;  // the rows below have moved
+  }
+  if (!record.osText.empty()) SetSubItem(row, kOsColumn, record.osText.str());
+  if (record.probed) ShowProbedCells(row, record);
+  return row;
 }
 
-void CMachineList::ShowServiceState(int row, ServiceState code) const {
-  SetItemImage(row, code == ServiceState::Running ? kImageRunning : kImagePresent);
+int CMachineList::FindComputerRow(const std::wstring& name) const {
+  const std::wstring key = FoldedName(name);
+  if (std::optional<int> row = IndexedRow(key)) return *row;
+  // A computer the index does not know has no row, unless rows have moved
+  // since it was built (or a row lost its place behind the index's back).
+  if (!stale_ && rows_.find(key) == rows_.end()) return -1;
+  IndexRows();
+  return IndexedRow(key).value_or(-1);
 }
+
+std::optional<int> CMachineList::IndexedRow(const std::wstring& key) const {
+  auto found = rows_.find(key);
+  if (found == rows_.end() || found->second >= ItemCount()) return std::nullopt;
+  if (FoldedName(ComputerName(found->second)) != key) return std::nullopt;
+  return found->second;
+}
+
+void CMachineList::IndexRows() const {
+  rows_.clear();
+  for (int row = 0, count = ItemCount(); row < count; ++row) rows_.emplace(FoldedName(ComputerName(row)), row);
+  stale_ = false;
+}
+
+bool CMachineList::DeleteItem(int row) const {
+  stale_ = true;
+  return CListView::DeleteItem(row);
+}
+
+bool CMachineList::DeleteAll() const {
+  rows_.clear();
+  stale_ = false;
+  return CListView::DeleteAll();
+}
+
+void CMachineList::DeleteRowsOf(const std::unordered_set<const CComputerInfo*>& records) const {
+  if (records.empty()) return;
+  Send(WM_SETREDRAW, FALSE);
+  // From the last row up, so that the rows still to be looked at keep their places.
+  for (int row = ItemCount() - 1; row >= 0; --row) {
+    if (records.count(reinterpret_cast<const CComputerInfo*>(GetItemData(row)))) CListView::DeleteItem(row);
+  }
+  stale_ = true;
+  Send(WM_SETREDRAW, TRUE);
+}
+
+void CMachineList::ShowServiceState(int row, ServiceState code) const { SetItemImage(row, ImageOf(code)); }
 
 void CMachineList::ShowProbedCells(int row, const CComputerInfo& record) const {
   SetSubItem(row, kDailyLogoffColumn, DailyLogoffText(record));
@@ -84,6 +139,7 @@ void CMachineList::AutoSizeColumn(int column) const {
 }
 
 void CMachineList::SortByColumn(int column, bool ascending) const {
+  stale_ = true;
   SortOrder order{column, ascending};
   Sort(&CMachineList::CompareComputers, reinterpret_cast<LPARAM>(&order));
 }

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "computer_info.h"
 #include "controls.h"
@@ -37,10 +40,18 @@ class CMachineList : public ui::CListView {
   // The seven columns, each as wide as its heading and a margin.
   void InsertColumns() const;
 
-  // A new row at `row` for `record`: its name, the unknown image.
+  // A new row at `row` for `record`: its name and what the record holds
+  // (the unknown image until its service has answered, the probed cells
+  // once a probe has read them).
   int InsertComputer(int row, CComputerInfo& record) const;
-  // The row of that computer (a whole-name match), or -1.
-  int FindComputerRow(const std::wstring& name) const { return FindItem(name); }
+  // The row of that computer (a whole-name match in any case), or -1.
+  int FindComputerRow(const std::wstring& name) const;
+  // Deleting rows through the machine list keeps its index of rows in step.
+  bool DeleteItem(int row) const;
+  bool DeleteAll() const;
+  // Deletes the rows of every record in `records` in one sweep, without
+  // redrawing in between (the purge of a large domain takes thousands).
+  void DeleteRowsOf(const std::unordered_set<const CComputerInfo*>& records) const;
   // The computer name of a row, as the operations take it (at most 16 characters).
   std::wstring ComputerName(int row) const { return GetItemText(row, kComputerColumn, 16); }
   void ShowServiceState(int row, ServiceState code) const;
@@ -57,6 +68,16 @@ class CMachineList : public ui::CListView {
 
  private:
   static int CALLBACK CompareComputers(LPARAM first, LPARAM second, LPARAM order);
+  // The row whose name `key` is (folded), when the index knows it and the row still holds it.
+  std::optional<int> IndexedRow(const std::wstring& key) const;
+  void IndexRows() const;
+
+  // Each computer's row by its folded name, so that the scan's reports find
+  // their rows in a list of thousands without comparing names one by one.
+  // Stale once rows have moved (a sort, a deletion), it is built anew when
+  // next asked.
+  mutable std::unordered_map<std::wstring, int> rows_;
+  mutable bool stale_ = false;
 };
 
 }  // namespace lullan::tarnel

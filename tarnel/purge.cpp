@@ -1,5 +1,7 @@
 #include "purge.h"
 
+#include <unordered_set>
+
 #include "registry_values.h"
 #include "remote_keys.h"
 #include "schema.h"
@@ -36,7 +38,10 @@ int PurgeComputers(ConsoleState& state, const std::vector<ScannedComputer>& comp
     if (state.stop) break;  // Exit: nobody waits for the answer
     // Only a computer the purge would remove is worth a question to its registry.
     if (!computer.noService) continue;
-    if (settings.enableWin9x && MayBeWin9x(computer.osText) && HasWin9xComponent(computer.name, messages)) continue;
+    // Windows 9x computers have no account in a domain.
+    if (settings.enableWin9x && !computer.fromAccounts && MayBeWin9x(computer.osText) &&
+        HasWin9xComponent(computer.name, messages))
+      continue;
     purged.computers.push_back(computer.name);
   }
   const int count = static_cast<int>(purged.computers.size());
@@ -67,8 +72,15 @@ bool HasWin9xComponent(const std::wstring& computer, MessageSink& messages) {
 }
 
 void CServerPanelDlg::Apply(const ComputersPurged& purged) {
-  for (const std::wstring& name : purged.computers)
-    if (CComputerInfo* record = state_->records.FindComputer(name)) RemoveComputer(*record);
+  // Thousands may go at once: their rows in one sweep, then their records.
+  // One that an operation holds goes when the operation lets go of it.
+  std::unordered_set<const CComputerInfo*> gone;
+  for (const std::wstring& name : purged.computers) {
+    CComputerInfo* record = state_->records.FindComputer(name);
+    if (record && !holds_.Defer(*record)) gone.insert(record);
+  }
+  list_.DeleteRowsOf(gone);
+  for (const CComputerInfo* record : gone) state_->records.Remove(*record);
 }
 
 }  // namespace lullan::tarnel

@@ -47,8 +47,9 @@ HRESULT Call(ILogoffEx& logoff, SessionEnd operation) {
 bool CallLogoffServer(HWND owner, SessionEnd operation, const std::wstring& computer) {
   ui::WaitCursor wait;
   std::wstring name(computer);  // the name exactly as listed, without backslashes
-  COAUTHINFO auth{RPC_C_AUTHN_NONE, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_NONE, RPC_C_IMP_LEVEL_IMPERSONATE,
-                  nullptr,          EOAC_NONE};
+  // NTLM, which needs no principal name and which NT 4.0 has.
+  COAUTHINFO auth{RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  kDcomAuthenticationLevel,
+                  RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,          EOAC_NONE};
   COSERVERINFO server{0, name.data(), &auth, 0};
   MULTI_QI query{&__uuidof(IUnknown), nullptr, S_OK};
   HRESULT created =

@@ -30,6 +30,11 @@ struct ComputerProbed {
   std::wstring computer;
   ProbeResult result;
 };
+// The main service answered on one more computer: `found` of `total` so far.
+struct ScanProgress {
+  int found;
+  int total;
+};
 // A line for the status bar.
 struct StatusText {
   std::wstring text;
@@ -46,7 +51,7 @@ struct ComputersPurged {
 struct ScanFinished {};
 
 using ScanReport =
-    std::variant<ServiceAnswered, ComputerProbed, StatusText, ScanMessage, ComputersPurged, ScanFinished>;
+    std::variant<ServiceAnswered, ComputerProbed, ScanProgress, StatusText, ScanMessage, ComputersPurged, ScanFinished>;
 
 class ScanReports {
  public:

@@ -10,7 +10,6 @@
 #include "console_messages.h"
 #include "purge.h"
 #include "service_state.h"
-#include "text_format.h"
 
 namespace lullan::tarnel {
 
@@ -52,16 +51,10 @@ void ScanComputer(ConsoleState& state, ScannedComputer& computer, MessageSink& m
     computer.noService = true;
     return;
   }
-
-  // The progress lines go out under the probe lock, so that they count up in
-  // the order the probes end.
-  CriticalSectionLock hold(state.probeLock);
-  if (std::optional<ProbeResult> probed = ProbeComputer(state, computer.name, messages))
+  if (std::optional<ProbeResult> probed = ProbeComputer(state, computer.name, messages, computer.fromAccounts))
     state.reports.Push(ComputerProbed{computer.name, std::move(*probed)});
-  int found = ++state.found;
-  int total = state.total;
-  state.reports.Push(StatusText{FormatText(L"Lullan found on %d of %d computers -- continuing scan...", found, total)});
-  if (found == total) state.reports.Push(StatusText{L"Ready"});
+  // Probes end in any order; the dialog shows the highest count it has seen.
+  state.reports.Push(ScanProgress{++state.found, state.total});
 }
 
 unsigned __stdcall ScanWorker(void* context) noexcept {

@@ -21,6 +21,9 @@ namespace lullan::tarnel {
 struct ScannedComputer {
   std::wstring name;
   std::wstring osText;
+  // Listed from the domain's computer accounts: a Windows NT computer, whose
+  // probe reads its operating system's label.
+  bool fromAccounts = false;
   // Set by the computer's worker when no main service answered there; read
   // by the waiter once every worker has ended.
   bool noService = false;
