@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <list>
@@ -82,10 +83,14 @@ class CComputerInfo {
   FieldText<kProfileChars> profile;
   FieldText<kOsTextChars> osText;
   bool noService = false;  // no main service answered: a candidate for the purge
-  // What a row inserted now shows: the state code came from the computer's
-  // service (its image); a probe reached its version key (its cells).
+  // The state code came from the computer's service: its row's icon shows it.
   bool serviceAnswered = false;
-  bool probed = false;
+  // What the computer's row shows in each column but the name's (the list
+  // asks for it as it paints). A cell changes when the row is told, which
+  // is not always when the record does: a logoff empties the current user's
+  // cell, and the previous user's waits for the next probe.
+  static constexpr int kCells = 7;
+  std::array<std::wstring, kCells> cells;
 };
 
 // The records, in the order they were added. Lookups may come from any

@@ -59,6 +59,7 @@ int CServerPanelDlg::ScanNetwork() {
   std::vector<ScannedComputer> computers;
   const int found = FindComputers(computers);
   if (found < 0) {
+    list_.Send(WM_SETREDRAW, TRUE);
     EnableRefresh(true);
     return -1;
   }
@@ -163,6 +164,8 @@ void CServerPanelDlg::ListNextBatch() {
 
 void CServerPanelDlg::OnRefresh() {
   state_->total = 0;
+  // Not redrawn empty: the scan's listing redraws it once it is full again.
+  list_.Send(WM_SETREDRAW, FALSE);
   list_.DeleteAll();
   state_->records.Clear();
   // The last scan's result would stand beside an empty list.
@@ -188,10 +191,9 @@ void CServerPanelDlg::Apply(const ServiceAnswered& answer) {
     if (record) record->noService = true;
     return;
   }
-  if (record) {
-    record->stateCode = answer.code;
-    record->serviceAnswered = true;
-  }
+  if (!record) return;
+  record->stateCode = answer.code;
+  record->serviceAnswered = true;
   int row = list_.FindComputerRow(answer.computer);
   if (row >= 0) list_.ShowServiceState(row, answer.code);
 }
@@ -203,11 +205,10 @@ void CServerPanelDlg::ShowProbe(const std::wstring& computer, const ProbeResult&
   if (!record) return;
   StoreProbe(*record, result);
   if (!result.versionKeyOpened) return;  // the cells keep what they showed
-  record->probed = true;
-  int row = list_.FindComputerRow(computer);
-  if (row < 0) return;
+  // A computer whose row is not listed yet shows the cells when it is.
+  const int row = list_.FindComputerRow(computer);
+  if (result.osText) list_.SetCell(*record, row, kOsColumn, record->osText.str());
   list_.ShowProbedCells(row, *record);
-  if (result.osText) list_.SetSubItem(row, kOsColumn, record->osText.str());
 }
 
 void CServerPanelDlg::Apply(const ScanProgress& progress) {

@@ -162,11 +162,22 @@ void CServerPanelDlg::OnCancel() {
   EndDialog(IDCANCEL);
 }
 
-bool CServerPanelDlg::OnNotify(unsigned id, NMHDR* header, LRESULT&) {
+bool CServerPanelDlg::OnNotify(unsigned id, NMHDR* header, LRESULT& result) {
   // Of the list's notifications only a header click does anything.
-  if (id != IDC_MACHINES || header->code != LVN_COLUMNCLICK) return false;
-  OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
-  return true;
+  if (id != IDC_MACHINES) return false;
+  switch (header->code) {
+    case LVN_COLUMNCLICK:
+      OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      return true;
+    case LVN_DELETEALLITEMS:
+      result = TRUE;  // no notification for each of thousands of rows
+      return true;
+    case LVN_GETDISPINFOW:
+      list_.AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+      return true;
+    default:
+      return false;
+  }
 }
 
 void CServerPanelDlg::OnColumnClick(int column) {

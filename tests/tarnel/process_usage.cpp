@@ -2,15 +2,35 @@
 
 namespace lullan::test {
 
-ProcessUsage ProcessUsage::Now() {
-  ProcessUsage usage{0, 0};
+namespace {
+
+// Where the count stops: this far past the last open handle found.
+constexpr ULONG_PTR kHandleValuesPastTheLast = 0x4000;
+
+}  // namespace
+
+size_t ProcessUsage::ReservedBytes() {
+  size_t reserved = 0;
   MEMORY_BASIC_INFORMATION region{};
   for (auto* at = static_cast<const BYTE*>(nullptr); ::VirtualQuery(at, &region, sizeof region) == sizeof region;
        at = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State != MEM_FREE) usage.reservedBytes += region.RegionSize;
+    if (region.State != MEM_FREE) reserved += region.RegionSize;
     if (region.RegionSize == 0) break;
   }
-  ::GetProcessHandleCount(::GetCurrentProcess(), &usage.handles);
+  return reserved;
+}
+
+ProcessUsage ProcessUsage::Now() {
+  ProcessUsage usage{ReservedBytes(), 0};
+  // Counted one by one: Wine's GetProcessHandleCount always says 0. Handle
+  // values are multiples of four, handed out lowest first.
+  DWORD flags = 0;
+  for (ULONG_PTR value = 4, last = 0; value < last + kHandleValuesPastTheLast; value += 4) {
+    if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+      ++usage.handles;
+      last = value;
+    }
+  }
   return usage;
 }
 

@@ -16,6 +16,9 @@ struct ProcessUsage {
   DWORD handles;
 
   static ProcessUsage Now();
+  // The address space alone: cheap enough to watch a scan with (counting
+  // the handles asks the system about every handle value in turn).
+  static size_t ReservedBytes();
 };
 
 // The calling thread's stack reservation, from its base to its end.

@@ -110,6 +110,30 @@ TEST_F(ScanTest, ProgressCountsTheComputersFoundAndStartsAgainAfterRefresh) {
   EXPECT_TRUE(admin.boxes().empty()) << admin.Describe();
 }
 
+TEST_F(ScanTest, ColumnsWidenToTheirWidestTextOnceTheScanHasShownItAndNeverNarrow) {
+  const std::wstring longName = L"WORKSTATION-042";  // wider than "Computer "
+  const std::wstring longUser = L"administrator-of-sales";
+  Workstation(longName, longUser, 7);
+  Workstation(L"PC-2", L"bo", 8);
+  ConsoleSession admin;
+  admin.WaitForScan()
+      .Look([&](const Controls& panel) {
+        ui::CListView list(panel.Item(IDC_MACHINES));
+        EXPECT_EQ(list.ColumnWidth(tarnel::kComputerColumn), list.StringWidth(longName) + 8 + 16)
+            << "a name stands beside its icon";
+        EXPECT_EQ(list.ColumnWidth(tarnel::kCurrentUserColumn), list.StringWidth(longUser) + 8);
+      })
+      .Do(L"the long user logs off", [&](HWND) { LoggedOn(longName, L"x"); })
+      .Refresh()
+      .WaitForScan()
+      .Look([&](const Controls& panel) {
+        ui::CListView list(panel.Item(IDC_MACHINES));
+        EXPECT_EQ(list.ColumnWidth(tarnel::kCurrentUserColumn), list.StringWidth(longUser) + 8) << "columns only grow";
+      })
+      .Exit();
+  RunConsole(admin);
+}
+
 TEST_F(ScanTest, AnEmptyBrowseListEndsWithLullanNotFound) {
   ConsoleSession admin;
   admin.WaitForScan()
