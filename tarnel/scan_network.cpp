@@ -214,12 +214,9 @@ void CServerPanelDlg::ShowProbe(const std::wstring& computer, const ProbeResult&
 void CServerPanelDlg::Apply(const ScanProgress& progress) {
   if (progress.found <= progressCount_) return;  // a later count has been shown
   progressCount_ = progress.found;
-  if (progress.found == progress.total) {
-    SetStatusText(L"Ready");
-    return;
-  }
   statusLine_.ShowProgress(
       FormatText(L"Lullan found on %d of %d computers -- continuing scan...", progress.found, progress.total));
+  if (progress.found == progress.total) SetStatusText(L"Ready");
 }
 
 void CServerPanelDlg::Apply(const StatusText& status) { SetStatusText(status.text); }
