@@ -10,25 +10,25 @@ std::wstring CutToField(std::wstring_view text, size_t maxChars) {
   return std::wstring(text.substr(0, kept));
 }
 
-std::wstring CComputerList::Folded(std::wstring_view name) {
+std::wstring FoldedName(std::wstring_view name) {
   std::wstring folded(name);
   if (!folded.empty()) ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
   return folded;
 }
 
 CComputerInfo* CComputerList::FindComputer(std::wstring_view name) {
-  std::wstring key = Folded(name);
+  std::wstring key = FoldedName(name);
   CriticalSectionLock hold(lock_);
   auto found = byName_.find(key);
-  return found == byName_.end() ? nullptr : found->second;
+  return found == byName_.end() ? nullptr : &*found->second;
 }
 
 CComputerInfo& CComputerList::AddComputer(std::wstring_view name) {
-  std::wstring key = Folded(CutToField(name, CComputerInfo::kNameChars));
+  std::wstring key = FoldedName(CutToField(name, CComputerInfo::kNameChars));
   CriticalSectionLock hold(lock_);
   CComputerInfo& record = records_.emplace_back(name);
   try {
-    byName_.emplace(std::move(key), &record);  // a name listed before keeps its first record
+    byName_.emplace(std::move(key), std::prev(records_.end()));  // a name listed before keeps its first record
   } catch (...) {
     records_.pop_back();
     throw;
@@ -38,8 +38,13 @@ CComputerInfo& CComputerList::AddComputer(std::wstring_view name) {
 
 void CComputerList::Remove(const CComputerInfo& record) {
   CriticalSectionLock hold(lock_);
-  auto indexed = byName_.find(Folded(record.name));
-  if (indexed != byName_.end() && indexed->second == &record) byName_.erase(indexed);
+  auto indexed = byName_.find(FoldedName(record.name));
+  if (indexed != byName_.end() && &*indexed->second == &record) {
+    records_.erase(indexed->second);
+    byName_.erase(indexed);
+    return;
+  }
+  // A record whose name another record had first: not indexed.
   records_.remove_if([&record](const CComputerInfo& r) { return &r == &record; });
 }
 

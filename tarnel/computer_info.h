@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <list>
@@ -19,6 +20,9 @@
 #include "critical_section.h"
 
 namespace lullan::tarnel {
+
+// A computer name as lookups compare it: in one case, whatever case it came in.
+std::wstring FoldedName(std::wstring_view name);
 
 // `text` cut to at most `maxChars` characters, never between the two halves
 // of a surrogate pair. Texts from the network and from other computers'
@@ -79,6 +83,14 @@ class CComputerInfo {
   FieldText<kProfileChars> profile;
   FieldText<kOsTextChars> osText;
   bool noService = false;  // no main service answered: a candidate for the purge
+  // The state code came from the computer's service: its row's icon shows it.
+  bool serviceAnswered = false;
+  // What the computer's row shows in each column but the name's (the list
+  // asks for it as it paints). A cell changes when the row is told, which
+  // is not always when the record does: a logoff empties the current user's
+  // cell, and the previous user's waits for the next probe.
+  static constexpr int kCells = 7;
+  std::array<std::wstring, kCells> cells;
 };
 
 // The records, in the order they were added. Lookups may come from any
@@ -102,14 +114,11 @@ class CComputerList {
   void ForEach(const std::function<void(CComputerInfo&)>& visit);
 
  private:
-  // A name as the lookups compare it: in one case, whatever case it came in.
-  static std::wstring Folded(std::wstring_view name);
-
   CriticalSection lock_;  // the record-list lock
   std::list<CComputerInfo> records_;
-  // The records by folded name, so that a lookup in a domain of thousands
-  // of computers does not compare names one by one.
-  std::map<std::wstring, CComputerInfo*> byName_;
+  // The records by folded name, so that neither a lookup nor a removal in a
+  // domain of thousands of computers goes through them one by one.
+  std::map<std::wstring, std::list<CComputerInfo>::iterator> byName_;
 };
 
 }  // namespace lullan::tarnel

@@ -1,7 +1,12 @@
 #include "computer_probe.h"
 
+#include <lm.h>
+
+#include <cwchar>
+
 #include "console_state.h"
 #include "handles.h"
+#include "os_label.h"
 #include "product.h"
 #include "registry_values.h"
 #include "remote_keys.h"
@@ -11,9 +16,32 @@ namespace lullan::tarnel {
 
 namespace {
 
+constexpr wchar_t kWindowsVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kWinlogonKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 // A registry key's name has at most 255 characters.
 constexpr DWORD kKeyNameChars = 256;
+
+// The label of the Windows version a computer's registry names. Windows 8.1
+// and every later Windows keep "CurrentVersion" at "6.3" and tell their own
+// version in two numbers.
+std::optional<std::wstring> WindowsVersionLabel(HKEY root) {
+  unique_hkey key = OpenKey(root, kWindowsVersionKey, KEY_READ);
+  if (!key) return std::nullopt;
+  std::optional<DWORD> major = ReadDword(key.get(), L"CurrentMajorVersionNumber");
+  std::optional<DWORD> minor = ReadDword(key.get(), L"CurrentMinorVersionNumber");
+  if (major && minor) return OsLabel(SV_TYPE_NT, *major, *minor);
+
+  std::optional<std::wstring> version = ReadText(key.get(), L"CurrentVersion");  // "4.0", "5.0", "6.1"
+  if (!version) return std::nullopt;
+  const wchar_t* text = version->c_str();
+  wchar_t* end = nullptr;
+  const unsigned long majorNumber = std::wcstoul(text, &end, 10);
+  if (end == text || *end != L'.') return std::nullopt;
+  text = end + 1;
+  const unsigned long minorNumber = std::wcstoul(text, &end, 10);
+  if (end == text) return std::nullopt;
+  return OsLabel(SV_TYPE_NT, majorNumber, minorNumber);
+}
 
 }  // namespace
 
@@ -40,8 +68,9 @@ bool FindVersionKey(HKEY productKey, std::wstring& path, MessageSink& messages) 
   return true;
 }
 
-std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring& computer, MessageSink& messages) {
-  CriticalSectionLock hold(state.probeLock);
+std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring& computer, MessageSink& messages,
+                                         bool readOsText) {
+  ProbeGate::Hold hold(state.probes);
   if (!state.records.FindComputer(computer)) return std::nullopt;
 
   ProbeResult result;
@@ -66,6 +95,7 @@ std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring
 
   if (unique_hkey winlogon = OpenKey(root.get(), kWinlogonKey, KEY_READ))
     result.currentUser = ReadText(winlogon.get(), L"DefaultUserName");
+  if (readOsText) result.osText = WindowsVersionLabel(root.get());
   result.versionKeyOpened = true;
   return result;
 }
@@ -80,6 +110,7 @@ void StoreProbe(CComputerInfo& record, const ProbeResult& result) {
   if (result.previousUser) record.previousUser = *result.previousUser;
   if (result.profile) record.profile = *result.profile;
   if (result.currentUser) record.currentUser = *result.currentUser;
+  if (result.osText) record.osText = *result.osText;
 }
 
 }  // namespace lullan::tarnel

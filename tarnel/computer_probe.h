@@ -26,14 +26,19 @@ struct ProbeResult {
   std::optional<std::wstring> previousUser;  // "PrevUser"
   std::optional<std::wstring> profile;       // "Profile"
   std::optional<std::wstring> currentUser;   // Winlogon's "DefaultUserName"
+  std::optional<std::wstring> osText;        // the Windows version's label, when asked for
   // The probe got as far as the version key: the row's cells are shown anew.
   bool versionKeyOpened = false;
 };
 
 // Probes `computer`, or answers nullopt at once when the list holds no record
 // of that name. A registry that cannot be reached is told to `messages`; a
-// missing product key, version key, Winlogon key or value is not.
-std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring& computer, MessageSink& messages);
+// missing product key, version key, Winlogon key or value is not. With
+// `readOsText` (a computer listed without its operating system) the label of
+// the Windows version its registry names is read as well ("Win2000",
+// "NT 10.0"). Waits for a place at the probe gate first.
+std::optional<ProbeResult> ProbeComputer(ConsoleState& state, const std::wstring& computer, MessageSink& messages,
+                                         bool readOsText = false);
 
 // Stores what a probe read in the record (user-interface thread).
 void StoreProbe(CComputerInfo& record, const ProbeResult& result);

@@ -1,5 +1,7 @@
 #include "console_settings.h"
 
+#include <algorithm>
+
 #include "handles.h"
 #include "message_box.h"
 #include "registry_values.h"
@@ -30,6 +32,8 @@ ConsoleSettings ReadConsoleSettings(HWND owner, const std::wstring& consoleKeyPa
   ReadSetting(key.get(), L"EnableWin9x", settings.enableWin9x);
   settings.purge = true;
   ReadSetting(key.get(), L"Purge", settings.purge);
+  if (std::optional<DWORD> probes = ReadDword(key.get(), L"ProbeThreads"))
+    settings.probeThreads = std::min(*probes, kMostProbeThreads);
   return settings;
 }
 

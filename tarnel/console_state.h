@@ -6,15 +6,18 @@
 #include <atomic>
 
 #include "computer_info.h"
-#include "critical_section.h"
+#include "probe_gate.h"
 #include "scan_reports.h"
 
 namespace lullan::tarnel {
 
 struct ConsoleState {
+  // `probesAtOnce`: the console setting ProbeThreads.
+  explicit ConsoleState(DWORD probesAtOnce = 0) : probes(probesAtOnce) {}
+
   CComputerList records;
-  // Held for one whole registry probe: one computer's registry is read at a time.
-  CriticalSection probeLock;
+  // Held for one whole registry probe.
+  ProbeGate probes;
   ScanReports reports;
   // Set by Exit (and when the dialog goes); workers test it before each computer.
   std::atomic<bool> stop{false};

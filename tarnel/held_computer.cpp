@@ -55,6 +55,13 @@ std::optional<std::wstring> CServerPanelDlg::GetSelectedComputer() const {
   return list_.ComputerName(row);
 }
 
+std::vector<std::wstring> CServerPanelDlg::SelectedComputers() const {
+  std::vector<std::wstring> computers;
+  for (int row = list_.GetNextSelected(); row >= 0; row = list_.GetNextSelected(row))
+    computers.push_back(list_.ComputerName(row));
+  return computers;
+}
+
 HeldComputer CServerPanelDlg::HoldComputer(const std::wstring& name) {
   CComputerInfo* record = state_->records.FindComputer(name);
   return record ? HeldComputer(*this, *record) : HeldComputer();

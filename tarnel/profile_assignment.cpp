@@ -80,11 +80,7 @@ DWORD AssignmentStamp(DWORD now, std::optional<DWORD> profileStamp) {
 }
 
 void CServerPanelDlg::AssignProfile() {
-  // The names are taken now, in row order: the rows may move (a scan's
-  // reports are shown while a message box is up), the names do not.
-  std::vector<std::wstring> computers;
-  for (int row = list_.GetNextSelected(); row >= 0; row = list_.GetNextSelected(row))
-    computers.push_back(list_.ComputerName(row));
+  const std::vector<std::wstring> computers = SelectedComputers();
   if (computers.empty()) {
     ui::ShowMessage(*this, L"No computer selected");
     return;

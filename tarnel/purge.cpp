@@ -1,5 +1,7 @@
 #include "purge.h"
 
+#include <unordered_set>
+
 #include "registry_values.h"
 #include "remote_keys.h"
 #include "schema.h"
@@ -14,6 +16,16 @@ namespace {
 // Windows 9x computer.
 bool MayBeWin9x(const std::wstring& osText) { return !osText.starts_with(L'N'); }
 
+// A folder of this machine: a drive letter, a colon, a separator. Anything
+// else a Windows 9x registry (which anybody may write) names, a UNC path
+// (\\server\share, //server/share) or a device path (\\?\, \\.\, \??\),
+// would have the console, run by a domain administrator, open a path on
+// another server and sign in there.
+bool IsLocalFolder(const std::wstring& path) {
+  return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+         path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+}
+
 }  // namespace
 
 int PurgeComputers(ConsoleState& state, const std::vector<ScannedComputer>& computers,
@@ -26,7 +38,10 @@ int PurgeComputers(ConsoleState& state, const std::vector<ScannedComputer>& comp
     if (state.stop) break;  // Exit: nobody waits for the answer
     // Only a computer the purge would remove is worth a question to its registry.
     if (!computer.noService) continue;
-    if (settings.enableWin9x && MayBeWin9x(computer.osText) && HasWin9xComponent(computer.name, messages)) continue;
+    // Windows 9x computers have no account in a domain.
+    if (settings.enableWin9x && !computer.fromAccounts && MayBeWin9x(computer.osText) &&
+        HasWin9xComponent(computer.name, messages))
+      continue;
     purged.computers.push_back(computer.name);
   }
   const int count = static_cast<int>(purged.computers.size());
@@ -50,15 +65,22 @@ bool HasWin9xComponent(const std::wstring& computer, MessageSink& messages) {
     return false;
   }
   std::optional<std::wstring> installDir = ReadText(version.get(), config::kInstallDir);
-  if (!installDir || installDir->empty()) return false;
+  if (!installDir || !IsLocalFolder(*installDir)) return false;
   const std::wstring component = FormatText(L"%s\\quitcom.dll", installDir->c_str());
   const DWORD attributes = ::GetFileAttributesW(component.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void CServerPanelDlg::Apply(const ComputersPurged& purged) {
-  for (const std::wstring& name : purged.computers)
-    if (CComputerInfo* record = state_->records.FindComputer(name)) RemoveComputer(*record);
+  // Thousands may go at once: their rows in one sweep, then their records.
+  // One that an operation holds goes when the operation lets go of it.
+  std::unordered_set<const CComputerInfo*> gone;
+  for (const std::wstring& name : purged.computers) {
+    CComputerInfo* record = state_->records.FindComputer(name);
+    if (record && !holds_.Defer(*record)) gone.insert(record);
+  }
+  list_.DeleteRowsOf(gone);
+  for (const CComputerInfo* record : gone) state_->records.Remove(*record);
 }
 
 }  // namespace lullan::tarnel

@@ -25,8 +25,10 @@ namespace lullan::tarnel {
 int PurgeComputers(ConsoleState& state, const std::vector<ScannedComputer>& computers, const ConsoleSettings& settings);
 
 // Whether the installation directory that the computer's version key names
-// holds quitcom.dll (the path as the console itself sees it). A registry
-// that cannot be read is told to `messages`, and the answer is no.
+// holds quitcom.dll (the path as the console itself sees it). Only a folder
+// on a drive is looked at: a UNC or device path is never opened, and the
+// answer is no. A registry that cannot be read is told to `messages`, and
+// the answer is no.
 bool HasWin9xComponent(const std::wstring& computer, MessageSink& messages);
 
 }  // namespace lullan::tarnel

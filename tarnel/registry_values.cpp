@@ -10,6 +10,7 @@ namespace {
 // one of more than this many bytes is not read at all, rather than have the
 // console allocate whatever another computer's registry claims.
 constexpr DWORD kLongestTextBytes = 8192;
+constexpr DWORD kFirstTextChars = 128;
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
@@ -26,18 +27,19 @@ std::optional<DWORD> ReadDword(HKEY key, const wchar_t* name) {
 }
 
 std::optional<std::wstring> ReadText(HKEY key, const wchar_t* name) {
+  // Most texts fit the first buffer: one call to the registry (another
+  // computer's, over the network) instead of two.
+  std::vector<wchar_t> text(kFirstTextChars + 1, L'\0');
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || !IsText(type) ||
-      size > kLongestTextBytes)
-    return std::nullopt;
-  // One spare character, so that a text stored without its terminator ends in one.
-  std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD read = size;
-  if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &read) != ERROR_SUCCESS ||
-      !IsText(type))
-    return std::nullopt;
-  text[read / sizeof(wchar_t)] = L'\0';  // an odd last byte is no character
+  DWORD size = kFirstTextChars * sizeof(wchar_t);
+  LSTATUS status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size);
+  if (status == ERROR_MORE_DATA && IsText(type) && size <= kLongestTextBytes) {
+    // One spare character, so that a text stored without its terminator ends in one.
+    text.assign(size / sizeof(wchar_t) + 1, L'\0');
+    status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size);
+  }
+  if (status != ERROR_SUCCESS || !IsText(type)) return std::nullopt;
+  text[size / sizeof(wchar_t)] = L'\0';  // an odd last byte is no character
   return std::wstring(text.data());      // up to the first null
 }
 

@@ -2,6 +2,8 @@
 // the DCOM call each makes for each selected computer.
 #include "remote_logoff.h"
 
+#include <vector>
+
 #include "com_ptr.h"
 #include "message_box.h"
 #include "platform.h"
@@ -45,8 +47,9 @@ HRESULT Call(ILogoffEx& logoff, SessionEnd operation) {
 bool CallLogoffServer(HWND owner, SessionEnd operation, const std::wstring& computer) {
   ui::WaitCursor wait;
   std::wstring name(computer);  // the name exactly as listed, without backslashes
-  COAUTHINFO auth{RPC_C_AUTHN_NONE, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_NONE, RPC_C_IMP_LEVEL_IMPERSONATE,
-                  nullptr,          EOAC_NONE};
+  // NTLM, which needs no principal name and which NT 4.0 has.
+  COAUTHINFO auth{RPC_C_AUTHN_WINNT,           RPC_C_AUTHZ_NONE, nullptr,  kDcomAuthenticationLevel,
+                  RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,          EOAC_NONE};
   COSERVERINFO server{0, name.data(), &auth, 0};
   MULTI_QI query{&__uuidof(IUnknown), nullptr, S_OK};
   HRESULT created =
@@ -69,7 +72,8 @@ bool CallLogoffServer(HWND owner, SessionEnd operation, const std::wstring& comp
 }
 
 void CServerPanelDlg::EndSessionsNow(SessionEnd operation) {
-  const int selected = list_.SelectedCount();
+  const std::vector<std::wstring> computers = SelectedComputers();
+  const int selected = static_cast<int>(computers.size());
   if (selected == 0) {
     ui::ShowMessage(*this, L"No computer selected");
     return;
@@ -83,17 +87,22 @@ void CServerPanelDlg::EndSessionsNow(SessionEnd operation) {
   }
 
   int succeeded = 0;
-  for (int row = list_.GetNextSelected(); row >= 0; row = list_.GetNextSelected(row)) {
-    std::wstring name = list_.ComputerName(row);
-    std::wstring line;
+  for (const std::wstring& name : computers) {
+    std::wstring line =
+        logoff ? FormatText(L"Logoff on %s", name.c_str()) : FormatText(L"%s of %s", verb, name.c_str());
+    // Held until its line is shown; one the purge took while a box was up
+    // is not called.
+    HeldComputer computer = HoldComputer(name);
+    if (!computer) {
+      SetStatusText(line + L" failed: no longer listed.");
+      continue;
+    }
     std::wstring question;
     if (logoff) {
-      line = FormatText(L"Logoff on %s", name.c_str());
       // Probed first, so that the question names whoever is logged on now.
-      CComputerInfo* record = ProbeComputer(name);
-      question = FormatText(L"Logoff %s from machine %s?", record ? record->currentUser.c_str() : L"", name.c_str());
+      ProbeComputer(name);
+      question = FormatText(L"Logoff %s from machine %s?", computer->currentUser.c_str(), name.c_str());
     } else {
-      line = FormatText(L"%s of %s", verb, name.c_str());
       question = FormatText(L"%s machine %s?", verb, name.c_str());
     }
     if (selected == 1 && ui::ShowMessage(*this, question, MB_YESNO) != IDYES) return;

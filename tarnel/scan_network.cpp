@@ -1,13 +1,16 @@
-// The scan as the main dialog runs it: the enumeration of the browse list on
-// the user-interface thread, the start of the scan threads, and what the
-// dialog does with their reports.
+// The scan as the main dialog runs it: the enumeration of the browse list (or
+// of the domain's computer accounts) and the listing of its computers on the
+// user-interface thread, the start of the scan threads, and what the dialog
+// does with their reports.
 #include <windows.h>
 #include <lm.h>
 
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
+#include "computer_accounts.h"
 #include "handles.h"
 #include "message_box.h"
 #include "os_label.h"
@@ -23,9 +26,10 @@ namespace lullan::tarnel {
 
 namespace {
 
-// The longest the dialog takes reports in one go before it lets the
-// messages behind them through.
+// The longest the dialog takes reports, or lists computers, in one go
+// before it lets the messages behind them through.
 constexpr DWORD kReportBudgetMs = 20;
+constexpr DWORD kListBudgetMs = 20;
 
 // What an enumeration that returned computers says about its error.
 std::optional<std::wstring> PartialListMessage(NET_API_STATUS status) {
@@ -49,7 +53,50 @@ int CServerPanelDlg::ScanNetwork() {
   ui::WaitCursor wait;
   EnableRefresh(false);
   state_->found = 0;
+  progressCount_ = 0;
+  statusLine_.StartScan();
 
+  std::vector<ScannedComputer> computers;
+  const int found = FindComputers(computers);
+  if (found < 0) {
+    list_.Send(WM_SETREDRAW, TRUE);
+    EnableRefresh(true);
+    return -1;
+  }
+  // Every computer gets its record now and the scan threads start at once.
+  // The rows go in a batch at a time, without redrawing, the dialog
+  // answering between batches; a row shows what its computer's reports
+  // have told so far.
+  AddComputers(computers);
+  toList_.clear();
+  for (const ScannedComputer& computer : computers) toList_.push_back(computer.name);
+  nextToList_ = 0;
+  finishWaiting_ = false;
+  state_->total = static_cast<int>(computers.size());
+  waiter_ = StartScanThreads(state_, std::move(computers), app_.settings(), window());
+  list_.Send(WM_SETREDRAW, FALSE);
+  ListNextBatch();
+  // "Refresh" comes back when the waiter reports the end of the scan.
+  return found;
+}
+
+void CServerPanelDlg::AddComputers(std::vector<ScannedComputer>& computers) {
+  std::vector<ScannedComputer> added;
+  added.reserve(computers.size());
+  for (ScannedComputer& computer : computers) {
+    // A name longer than a computer name is cut before it is looked up, so
+    // that the row, the record and every later lookup agree on it.
+    computer.name = CutToField(computer.name, CComputerInfo::kNameChars);
+    if (state_->records.FindComputer(computer.name)) continue;  // a computer may be named twice
+    CComputerInfo& record = state_->records.AddComputer(computer.name);
+    record.osText = computer.osText;
+    computer.osText = record.osText.str();
+    added.push_back(std::move(computer));
+  }
+  computers = std::move(added);
+}
+
+int CServerPanelDlg::FindComputers(std::vector<ScannedComputer>& computers) {
   LPBYTE buffer = nullptr;
   DWORD read = 0;
   DWORD total = 0;
@@ -58,6 +105,11 @@ int CServerPanelDlg::ScanNetwork() {
                                                         SV_TYPE_ALL, nullptr, &resume);
   unique_netapi_buffer entries(buffer);
   if (!entries) read = 0;
+  // No browse list (no Computer Browser service, no SMB1): the domain's
+  // computer accounts stand in for it.
+  const bool noBrowseList = read == 0 && (status == NERR_Success || status == ERROR_NO_BROWSER_SERVERS_FOUND);
+  if (noBrowseList && ListFromAccounts(computers)) return static_cast<int>(computers.size());
+
   if (status != NERR_Success) {
     if (read == 0) {
       std::wstring text = status == NERR_NotLocalDomain
@@ -66,56 +118,54 @@ int CServerPanelDlg::ScanNetwork() {
                                            static_cast<long>(status) - static_cast<long>(NERR_BASE));
       ui::ShowMessage(*this, text);
       SetStatusText(text);  // what the list's emptiness means, after the box is gone
-      EnableRefresh(true);
       return -1;
     }
     if (std::optional<std::wstring> text = PartialListMessage(status)) ui::ShowMessage(*this, *text);
   }
-
-  // Without redrawing row by row: a thousand rows go in at once.
-  list_.Send(WM_SETREDRAW, FALSE);
-  ListComputers(as<const SERVER_INFO_101>(entries), read);
-  list_.Send(WM_SETREDRAW, TRUE);
-  list_.AutoSizeColumn(kComputerColumn);
-  list_.AutoSizeColumn(kOsColumn);
-
-  // Each worker is handed its computers' names now, in row order.
-  std::vector<ScannedComputer> computers;
-  const int rows = list_.ItemCount();
-  for (int row = 0; row < rows; ++row) {
+  const auto* servers = as<const SERVER_INFO_101>(entries);
+  for (DWORD i = 0; i < read; ++i) {
     ScannedComputer& computer = computers.emplace_back();
-    computer.name = list_.ComputerName(row);
-    if (const CComputerInfo* record = state_->records.FindComputer(computer.name))
-      computer.osText = record->osText.str();
+    computer.name = servers[i].sv101_name ? servers[i].sv101_name : L"";
+    computer.osText = OsLabel(servers[i].sv101_type, servers[i].sv101_version_major, servers[i].sv101_version_minor);
   }
-  state_->total = rows;
-  waiter_ = StartScanThreads(state_, std::move(computers), app_.settings(), window());
-  // "Refresh" comes back when the waiter reports the end of the scan.
   return static_cast<int>(read);
 }
 
-void CServerPanelDlg::ListComputers(const SERVER_INFO_101* entries, DWORD count) {
-  int position = list_.ItemCount();
-  for (DWORD i = 0; i < count; ++i) {
-    const SERVER_INFO_101& entry = entries[i];
-    // A name longer than a computer name is cut before it is looked up, so
-    // that the row, the record and every later lookup agree on it.
-    std::wstring name = CutToField(entry.sv101_name ? entry.sv101_name : L"", CComputerInfo::kNameChars);
-    if (state_->records.FindComputer(name)) continue;  // the browse list may name a computer twice
-    CComputerInfo& record = state_->records.AddComputer(name);
-    int row = list_.InsertComputer(position, record);
-    if (row < 0) {  // the list is full: what is listed is scanned
-      state_->records.Remove(record);
-      return;
-    }
-    record.osText = OsLabel(entry.sv101_type, entry.sv101_version_major, entry.sv101_version_minor);
-    list_.SetSubItem(row, kOsColumn, record.osText.str());
-    ++position;
+bool CServerPanelDlg::ListFromAccounts(std::vector<ScannedComputer>& computers) {
+  const std::wstring& domainController = app_.domainController();
+  std::vector<std::wstring> accounts;
+  if (domainController.empty() || ListComputerAccounts(domainController, accounts) != NERR_Success) return false;
+  for (std::wstring& name : accounts) {
+    ScannedComputer& computer = computers.emplace_back();
+    computer.name = std::move(name);
+    computer.fromAccounts = true;
   }
+  SetStatusText(FormatText(kListedFromAccounts, static_cast<int>(computers.size())));
+  return true;
+}
+
+void CServerPanelDlg::ListNextBatch() {
+  const DWORD start = ::GetTickCount();
+  while (nextToList_ < toList_.size()) {
+    // A computer the purge has taken away meanwhile gets no row.
+    if (CComputerInfo* record = state_->records.FindComputer(toList_[nextToList_++])) {
+      // A list that is full shows no more rows; their computers are scanned all the same.
+      if (list_.InsertComputer(list_.ItemCount(), *record) < 0) nextToList_ = toList_.size();
+    }
+    // The rest after the messages waiting now (unless the queue is full).
+    if (::GetTickCount() - start >= kListBudgetMs && nextToList_ < toList_.size() && Post(kListMoreComputers)) return;
+  }
+  toList_.clear();
+  list_.Send(WM_SETREDRAW, TRUE);
+  list_.AutoSizeColumn(kComputerColumn);
+  list_.AutoSizeColumn(kOsColumn);
+  if (std::exchange(finishWaiting_, false)) Apply(ScanFinished{});
 }
 
 void CServerPanelDlg::OnRefresh() {
   state_->total = 0;
+  // Not redrawn empty: the scan's listing redraws it once it is full again.
+  list_.Send(WM_SETREDRAW, FALSE);
   list_.DeleteAll();
   state_->records.Clear();
   // The last scan's result would stand beside an empty list.
@@ -130,14 +180,8 @@ void CServerPanelDlg::EnableRefresh(bool enable) const {
 }
 
 void CServerPanelDlg::TakeScanReports() {
-  DWORD start = ::GetTickCount();
-  while (std::optional<ScanReport> report = state_->reports.Take()) {
-    std::visit([this](const auto& r) { Apply(r); }, *report);
-    if (::GetTickCount() - start >= kReportBudgetMs) {
-      state_->reports.Wake();
-      return;
-    }
-  }
+  state_->reports.Deliver(
+      kReportBudgetMs, [this](const ScanReport& report) { std::visit([this](const auto& r) { Apply(r); }, report); });
 }
 
 void CServerPanelDlg::Apply(const ServiceAnswered& answer) {
@@ -147,7 +191,9 @@ void CServerPanelDlg::Apply(const ServiceAnswered& answer) {
     if (record) record->noService = true;
     return;
   }
-  if (record) record->stateCode = answer.code;
+  if (!record) return;
+  record->stateCode = answer.code;
+  record->serviceAnswered = true;
   int row = list_.FindComputerRow(answer.computer);
   if (row >= 0) list_.ShowServiceState(row, answer.code);
 }
@@ -159,8 +205,18 @@ void CServerPanelDlg::ShowProbe(const std::wstring& computer, const ProbeResult&
   if (!record) return;
   StoreProbe(*record, result);
   if (!result.versionKeyOpened) return;  // the cells keep what they showed
-  int row = list_.FindComputerRow(computer);
-  if (row >= 0) list_.ShowProbedCells(row, *record);
+  // A computer whose row is not listed yet shows the cells when it is.
+  const int row = list_.FindComputerRow(computer);
+  if (result.osText) list_.SetCell(*record, row, kOsColumn, record->osText.str());
+  list_.ShowProbedCells(row, *record);
+}
+
+void CServerPanelDlg::Apply(const ScanProgress& progress) {
+  if (progress.found <= progressCount_) return;  // a later count has been shown
+  progressCount_ = progress.found;
+  statusLine_.ShowProgress(
+      FormatText(L"Lullan found on %d of %d computers -- continuing scan...", progress.found, progress.total));
+  if (progress.found == progress.total) SetStatusText(L"Ready");
 }
 
 void CServerPanelDlg::Apply(const StatusText& status) { SetStatusText(status.text); }
@@ -181,6 +237,10 @@ void CServerPanelDlg::Apply(const ScanMessage& message) {
 }
 
 void CServerPanelDlg::Apply(const ScanFinished&) {
+  if (nextToList_ < toList_.size()) {
+    finishWaiting_ = true;  // told once the last row is in
+    return;
+  }
   const int total = state_->total;
   if (total != 0) {
     int running = 0;

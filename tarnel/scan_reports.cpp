@@ -1,12 +1,29 @@
 #include "scan_reports.h"
 
+#include <utility>
+
+#include "unique_any.h"
+
 namespace lullan::tarnel {
+
+namespace {
+
+// However a delivery ends, its budget spent or a report that could not be
+// shown, the dialog is called back while reports wait.
+struct Rewake {
+  using type = ScanReports*;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type reports) noexcept { reports->Wake(); }
+};
+
+}  // namespace
 
 void ScanReports::Open(HWND window, UINT message) {
   CriticalSectionLock hold(lock_);
   window_ = window;
   message_ = message;
   posted_ = false;
+  finished_ = false;
 }
 
 void ScanReports::Close() {
@@ -25,9 +42,17 @@ void ScanReports::Push(ScanReport report) {
   if (!posted_) PostLocked();
 }
 
+void ScanReports::Finish() noexcept {
+  CriticalSectionLock hold(lock_);
+  if (!window_) return;
+  finished_ = true;
+  if (!posted_) PostLocked();
+}
+
 std::optional<ScanReport> ScanReports::Take() {
   CriticalSectionLock hold(lock_);
   if (waiting_.empty()) {
+    if (std::exchange(finished_, false)) return ScanFinished{};
     posted_ = false;
     return std::nullopt;
   }
@@ -36,16 +61,25 @@ std::optional<ScanReport> ScanReports::Take() {
   return oldest;
 }
 
-void ScanReports::Wake() {
+void ScanReports::Deliver(DWORD budgetMs, const std::function<void(const ScanReport&)>& apply) {
+  unique_any<Rewake> rewake(this);
+  const DWORD start = ::GetTickCount();
+  while (std::optional<ScanReport> report = Take()) {
+    apply(*report);
+    if (::GetTickCount() - start >= budgetMs) return;
+  }
+}
+
+void ScanReports::Wake() noexcept {
   CriticalSectionLock hold(lock_);
-  if (waiting_.empty()) {
+  if (waiting_.empty() && !finished_) {
     posted_ = false;  // the next report posts again
   } else {
     PostLocked();
   }
 }
 
-void ScanReports::PostLocked() {
+void ScanReports::PostLocked() noexcept {
   // A full message queue refuses the post; the next report tries again.
   posted_ = window_ && ::PostMessageW(window_, message_, 0, 0) != FALSE;
 }

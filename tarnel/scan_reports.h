@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -29,6 +30,11 @@ struct ComputerProbed {
   std::wstring computer;
   ProbeResult result;
 };
+// The main service answered on one more computer: `found` of `total` so far.
+struct ScanProgress {
+  int found;
+  int total;
+};
 // A line for the status bar.
 struct StatusText {
   std::wstring text;
@@ -41,11 +47,11 @@ struct ScanMessage {
 struct ComputersPurged {
   std::vector<std::wstring> computers;
 };
-// Every worker has ended: the waiter's last word.
+// The scan is over: handed out once every report before it has been taken.
 struct ScanFinished {};
 
 using ScanReport =
-    std::variant<ServiceAnswered, ComputerProbed, StatusText, ScanMessage, ComputersPurged, ScanFinished>;
+    std::variant<ServiceAnswered, ComputerProbed, ScanProgress, StatusText, ScanMessage, ComputersPurged, ScanFinished>;
 
 class ScanReports {
  public:
@@ -60,21 +66,30 @@ class ScanReports {
 
   // Any thread. Dropped when the queue is closed.
   void Push(ScanReport report);
-  // The user-interface thread: the oldest waiting report, or nullopt when
-  // none waits (the next Push then posts the message again).
-  std::optional<ScanReport> Take();
+  // The waiter's last word, which cannot fail: once the reports before it
+  // are taken, the dialog takes ScanFinished.
+  void Finish() noexcept;
+  // The user-interface thread, on the message: hands the waiting reports to
+  // `apply`, oldest first, for up to `budgetMs`; then, while reports still
+  // wait, posts the message again, so that the messages behind them get
+  // through before the dialog comes back for the rest.
+  void Deliver(DWORD budgetMs, const std::function<void(const ScanReport&)>& apply);
   // Posts the message again while reports wait: the dialog, having stopped
-  // taking them for a while, comes back for the rest.
-  void Wake();
+  // taking them for a while (a box of its own is up), comes back for the rest.
+  void Wake() noexcept;
 
  private:
-  void PostLocked();
+  // The oldest waiting report, or nullopt when none waits (the next Push
+  // then posts the message again).
+  std::optional<ScanReport> Take();
+  void PostLocked() noexcept;
 
   CriticalSection lock_;
   std::deque<ScanReport> waiting_;
   HWND window_ = nullptr;
   UINT message_ = 0;
-  bool posted_ = false;  // a message is on its way and the dialog will take until the queue is empty
+  bool posted_ = false;    // a message is on its way and the dialog will take until the queue is empty
+  bool finished_ = false;  // ScanFinished comes after the waiting reports
 };
 
 // The messages of a scan thread: reports for the dialog to show.

@@ -3,36 +3,44 @@
 #include <process.h>
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "computer_probe.h"
 #include "console_messages.h"
 #include "purge.h"
 #include "service_state.h"
-#include "text_format.h"
 
 namespace lullan::tarnel {
 
 namespace {
 
 constexpr size_t kComputersPerWorker = 4;
+// Workers at once. One per four computers up to 1,024 computers; a larger
+// domain's computers wait for a worker to be free.
+constexpr size_t kMostWorkers = 256;
+// A worker goes no deeper than a registry or service call: a small stack
+// keeps 256 of them within a 32-bit address space.
+constexpr unsigned kWorkerStackBytes = 64 * 1024;
 constexpr wchar_t kCreateFailed[] = L"Error creating thread";
 
-// The scan's computers, shared by the waiter and the workers: each worker
-// writes what it learns into its own rows only.
-using ScannedComputers = std::vector<ScannedComputer>;
+// The scan's computers, shared by the waiter and the workers, in batches of
+// four: each worker writes what it learns into its own batches' rows only.
+struct ScanWork {
+  std::shared_ptr<ConsoleState> state;
+  std::vector<ScannedComputer> computers;
+  size_t batches = 0;
+  std::atomic<size_t> nextBatch{0};  // the first batch no worker has taken
+};
 
 // Owned, and freed, by the thread it is handed to.
 struct WorkerContext {
-  std::shared_ptr<ConsoleState> state;
-  std::shared_ptr<ScannedComputers> computers;
-  size_t first = 0;
-  size_t end = 0;
+  std::shared_ptr<ScanWork> work;
+  size_t firstBatch = 0;
 };
 
 struct WaiterContext {
-  std::shared_ptr<ConsoleState> state;
-  std::shared_ptr<ScannedComputers> computers;
+  std::shared_ptr<ScanWork> work;
   ConsoleSettings settings;
 };
 
@@ -43,27 +51,27 @@ void ScanComputer(ConsoleState& state, ScannedComputer& computer, MessageSink& m
     computer.noService = true;
     return;
   }
-
-  // The progress lines go out under the probe lock, so that they count up in
-  // the order the probes end.
-  CriticalSectionLock hold(state.probeLock);
-  if (std::optional<ProbeResult> probed = ProbeComputer(state, computer.name, messages))
+  if (std::optional<ProbeResult> probed = ProbeComputer(state, computer.name, messages, computer.fromAccounts))
     state.reports.Push(ComputerProbed{computer.name, std::move(*probed)});
-  int found = ++state.found;
-  int total = state.total;
-  state.reports.Push(StatusText{FormatText(L"Lullan found on %d of %d computers -- continuing scan...", found, total)});
-  if (found == total) state.reports.Push(StatusText{L"Ready"});
+  // Probes end in any order; the dialog shows the highest count it has seen.
+  state.reports.Push(ScanProgress{++state.found, state.total});
 }
 
 unsigned __stdcall ScanWorker(void* context) noexcept {
   std::unique_ptr<WorkerContext> worker(static_cast<WorkerContext*>(context));
-  ConsoleState& state = *worker->state;
+  ScanWork& work = *worker->work;
+  ConsoleState& state = *work.state;
   ScanMessageSink messages(state.reports);
   try {
-    for (size_t row = worker->first; row < worker->end; ++row) {
-      if (state.stop) break;
-      ScannedComputer& computer = (*worker->computers)[row];
-      if (!computer.name.empty()) ScanComputer(state, computer, messages);
+    // Worker i starts with rows 4i to 4i+3; then, in a domain of more than
+    // 1,024 computers, it takes the next batch no worker has taken.
+    for (size_t batch = worker->firstBatch; batch < work.batches; batch = work.nextBatch++) {
+      const size_t end = std::min(work.computers.size(), (batch + 1) * kComputersPerWorker);
+      for (size_t row = batch * kComputersPerWorker; row < end; ++row) {
+        if (state.stop) return 0;
+        ScannedComputer& computer = work.computers[row];
+        if (!computer.name.empty()) ScanComputer(state, computer, messages);
+      }
     }
   } catch (...) {
     // Out of memory: this worker's remaining computers stay unexamined.
@@ -71,29 +79,32 @@ unsigned __stdcall ScanWorker(void* context) noexcept {
   return 0;
 }
 
-// A thread at normal priority with the default stack, created suspended. The
-// context is the thread's once it runs; otherwise it stays the caller's.
+// A thread at normal priority, created suspended, with `stackBytes` of stack
+// reserved (0: the program's default). The context is the thread's once it
+// runs; otherwise it stays the caller's.
 template <typename Context>
-unique_handle CreateSuspended(unsigned(__stdcall* procedure)(void*) noexcept, std::unique_ptr<Context>& context) {
-  unique_handle thread(
-      reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, procedure, context.get(), CREATE_SUSPENDED, nullptr)));
+unique_handle CreateSuspended(unsigned(__stdcall* procedure)(void*) noexcept, std::unique_ptr<Context>& context,
+                              unsigned stackBytes = 0) {
+  unique_handle thread(reinterpret_cast<HANDLE>(::_beginthreadex(
+      nullptr, stackBytes, procedure, context.get(), CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
   if (thread) context.release();
   return thread;
 }
 
-std::vector<unique_handle> StartWorkers(WaiterContext& waiter) {
-  const size_t rows = waiter.computers->size();
-  size_t count = std::max<size_t>(1, (rows + kComputersPerWorker - 1) / kComputersPerWorker);
+std::vector<unique_handle> StartWorkers(const std::shared_ptr<ScanWork>& work) {
+  const size_t rows = work->computers.size();
+  work->batches = (rows + kComputersPerWorker - 1) / kComputersPerWorker;
+  const size_t count = std::clamp<size_t>(work->batches, 1, kMostWorkers);
+  work->nextBatch = count;
   std::vector<unique_handle> workers;
+  workers.reserve(count);
   for (size_t index = 0; index < count; ++index) {
     auto worker = std::make_unique<WorkerContext>();
-    worker->state = waiter.state;
-    worker->computers = waiter.computers;
-    worker->first = std::min(rows, index * kComputersPerWorker);
-    worker->end = std::min(rows, worker->first + kComputersPerWorker);
-    unique_handle thread = CreateSuspended(&ScanWorker, worker);
+    worker->work = work;
+    worker->firstBatch = index;
+    unique_handle thread = CreateSuspended(&ScanWorker, worker, kWorkerStackBytes);
     if (!thread) {
-      waiter.state->reports.Push(ScanMessage{LastErrorMessage(kCreateFailed)});
+      work->state->reports.Push(ScanMessage{LastErrorMessage(kCreateFailed)});
       continue;
     }
     ::ResumeThread(thread.get());
@@ -104,19 +115,19 @@ std::vector<unique_handle> StartWorkers(WaiterContext& waiter) {
 
 unsigned __stdcall ScanWaiter(void* context) noexcept {
   std::unique_ptr<WaiterContext> waiter(static_cast<WaiterContext*>(context));
+  ConsoleState& state = *waiter->work->state;
   try {
-    std::vector<unique_handle> workers = StartWorkers(*waiter);
+    std::vector<unique_handle> workers = StartWorkers(waiter->work);
     for (unique_handle& worker : workers) {
       ::WaitForSingleObject(worker.get(), INFINITE);
       worker.reset();
     }
-    ConsoleState& state = *waiter->state;
-    if (waiter->settings.purge) state.total -= PurgeComputers(state, *waiter->computers, waiter->settings);
-    state.reports.Push(ScanFinished{});
+    if (waiter->settings.purge) state.total -= PurgeComputers(state, waiter->work->computers, waiter->settings);
   } catch (...) {
-    // Out of memory: workers not yet waited for are closed with the vector,
-    // and the scan's last word is lost.
+    // Out of memory: workers not yet waited for are closed with the vector.
   }
+  // Whatever happened on the way, the dialog learns that the scan is over.
+  state.reports.Finish();
   return 0;
 }
 
@@ -125,13 +136,14 @@ unsigned __stdcall ScanWaiter(void* context) noexcept {
 unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::vector<ScannedComputer> computers,
                                const ConsoleSettings& settings, HWND owner) {
   auto waiter = std::make_unique<WaiterContext>();
-  waiter->state = state;
-  waiter->computers = std::make_shared<ScannedComputers>(std::move(computers));
+  waiter->work = std::make_shared<ScanWork>();
+  waiter->work->state = state;
+  waiter->work->computers = std::move(computers);
   waiter->settings = settings;
   unique_handle thread = CreateSuspended(&ScanWaiter, waiter);
   if (!thread) {
     ReportLastError(owner, kCreateFailed);
-    state->reports.Push(ScanFinished{});
+    state->reports.Finish();
     return thread;
   }
   ::ResumeThread(thread.get());

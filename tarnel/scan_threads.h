@@ -1,7 +1,8 @@
-// The scan threads: one worker per four listed computers, which asks each of
-// its computers' service manager for the main service and probes the
-// registry of those where it answered, and one waiter, which starts the
-// workers, collects them and tells the dialog that the scan is over.
+// The scan threads: workers, one per four listed computers up to 256 of
+// them, which ask each computer's service manager for the main service and
+// probe the registry of those where it answered, and one waiter, which
+// starts the workers, collects them and tells the dialog that the scan is
+// over.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,9 @@ namespace lullan::tarnel {
 struct ScannedComputer {
   std::wstring name;
   std::wstring osText;
+  // Listed from the domain's computer accounts: a Windows NT computer, whose
+  // probe reads its operating system's label.
+  bool fromAccounts = false;
   // Set by the computer's worker when no main service answered there; read
   // by the waiter once every worker has ended.
   bool noService = false;
@@ -27,12 +31,16 @@ struct ScannedComputer {
 
 // Starts the scan of `computers`, the rows in row order. The waiter creates
 // the workers (so that the user-interface thread does not wait for hundreds
-// of thread creations) and keeps them: worker i takes rows 4i to 4i+3, whose
+// of thread creations) and keeps them. Worker i takes rows 4i to 4i+3, whose
 // names it is handed before it runs, so a sort during the scan neither skips
-// a computer nor visits one twice. There is always one worker, even for no
-// rows. A worker that cannot be created is reported ("Error creating
-// thread") and its rows are not examined. Once the workers have ended, the
-// waiter purges the computers without the service when `settings` say so.
+// a computer nor visits one twice; at most 256 workers run, each on a small
+// stack, and in a domain of more than 1,024 computers each takes the next
+// four rows nobody has taken when it is done with its own. There is always
+// one worker, even for no rows. A worker that cannot be created is reported
+// ("Error creating thread") and its first rows are not examined. Once the
+// workers have ended, the waiter purges the computers without the service
+// when `settings` say so, and tells the dialog that the scan is over,
+// whatever failed on the way.
 //
 // Returns the waiter's handle, which is signalled when the scan has ended.
 // When the waiter cannot be created, that is reported in a box owned by

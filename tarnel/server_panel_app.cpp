@@ -22,7 +22,8 @@ void CServerPanelApp::InitInstance() {
   if (::GetComputerNameW(name, &length)) computerName_.assign(name, length);
 
   settings_ = ReadConsoleSettings(nullptr, consoleKeyPath_);
-  host_ = std::make_unique<config::ConsoleHost>(consoleKeyPath_, FindDomainController());
+  domainController_ = FindDomainController();
+  host_ = std::make_unique<config::ConsoleHost>(consoleKeyPath_, domainController_);
 }
 
 std::wstring CServerPanelApp::FindDomainController() {

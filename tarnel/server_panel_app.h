@@ -34,6 +34,9 @@ class CServerPanelApp {
   // Written into workstations as their profile server.
   const std::wstring& computerName() const noexcept { return computerName_; }
   const ConsoleSettings& settings() const noexcept { return settings_; }
+  // The domain controller NetGetAnyDCName named at start-up, as it named it
+  // (\\DC1); empty when there was none.
+  const std::wstring& domainController() const noexcept { return domainController_; }
   // What the configuration pages ask of the console: the change masks and
   // the domain controller found at start-up (none before InitInstance).
   config::ConsoleHost& host() noexcept { return *host_; }
@@ -47,6 +50,7 @@ class CServerPanelApp {
   std::wstring consoleKeyPath_;
   std::wstring computerName_;
   ConsoleSettings settings_;
+  std::wstring domainController_;
   std::unique_ptr<config::ConsoleHost> host_;
 };
 

@@ -4,15 +4,13 @@
 
 #include "about_dlg.h"
 #include "message_box.h"
+#include "remote_logoff.h"
 #include "resource.h"
 #include "server_panel_app.h"
 
 namespace lullan::tarnel {
 
 namespace {
-
-// Posted by the scan's report queue while reports wait.
-constexpr UINT kScanReportsWaiting = WM_APP + 1;
 
 // How long Exit gives the scan threads to see the stop flag.
 constexpr DWORD kExitGraceMs = 100;
@@ -41,7 +39,7 @@ unique_icon LoadProgramIcon(int metricX, int metricY) {
 }  // namespace
 
 CServerPanelDlg::CServerPanelDlg(CServerPanelApp& app)
-    : CDialog(IDD_SERVER_PANEL), app_(app), state_(std::make_shared<ConsoleState>()) {}
+    : CDialog(IDD_SERVER_PANEL), app_(app), state_(std::make_shared<ConsoleState>(app.settings().probeThreads)) {}
 
 CServerPanelDlg::~CServerPanelDlg() {
   // Scan threads still running keep the shared state alive and stop before
@@ -85,11 +83,10 @@ void CServerPanelDlg::AddAboutItem() const {
 
 void CServerPanelDlg::StartCom() {
   // Every DCOM call of the console runs on this thread, in the multithreaded
-  // apartment, without authentication (the workstations' logoff servers
-  // expect none).
+  // apartment, at the authentication level workstations demand today.
   com_.emplace();
   if (FAILED(com_->result())) ui::ShowMessage(*this, L"CoInitialize failed.");
-  HRESULT security = ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
+  HRESULT security = ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, kDcomAuthenticationLevel,
                                             RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
   // RPC_E_TOO_LATE: the process's security is set already, by an earlier
   // console window of this process.
@@ -99,6 +96,7 @@ void CServerPanelDlg::StartCom() {
 void CServerPanelDlg::CreateStatusBar() {
   status_.Attach(ui::CStatusBar::Create(window(), IDC_STATUS_BAR));
   status_.SetSimple(true);
+  statusLine_.Attach(status_, window(), kProgressTimer);
   SetStatusText(kFindingComputers);
 
   // The list reaches down to just above the bar, whatever the bar's height
@@ -122,7 +120,7 @@ void CServerPanelDlg::CreateImageList() {
   list_.SetImageList(images_.get(), LVSIL_SMALL);
 }
 
-void CServerPanelDlg::SetStatusText(std::wstring_view text) const { status_.SetSimpleText(text); }
+void CServerPanelDlg::SetStatusText(std::wstring_view text) { statusLine_.Show(text); }
 
 bool CServerPanelDlg::OnButtonClicked(unsigned id, HWND button) {
   switch (id) {
@@ -164,11 +162,22 @@ void CServerPanelDlg::OnCancel() {
   EndDialog(IDCANCEL);
 }
 
-bool CServerPanelDlg::OnNotify(unsigned id, NMHDR* header, LRESULT&) {
+bool CServerPanelDlg::OnNotify(unsigned id, NMHDR* header, LRESULT& result) {
   // Of the list's notifications only a header click does anything.
-  if (id != IDC_MACHINES || header->code != LVN_COLUMNCLICK) return false;
-  OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
-  return true;
+  if (id != IDC_MACHINES) return false;
+  switch (header->code) {
+    case LVN_COLUMNCLICK:
+      OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      return true;
+    case LVN_DELETEALLITEMS:
+      result = TRUE;  // no notification for each of thousands of rows
+      return true;
+    case LVN_GETDISPINFOW:
+      list_.AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+      return true;
+    default:
+      return false;
+  }
 }
 
 void CServerPanelDlg::OnColumnClick(int column) {
@@ -181,6 +190,13 @@ bool CServerPanelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& re
   switch (message) {
     case kScanReportsWaiting:
       TakeScanReports();
+      return true;
+    case kListMoreComputers:
+      ListNextBatch();
+      return true;
+    case WM_TIMER:
+      if (wParam != kProgressTimer) return false;
+      statusLine_.OnTimer();
       return true;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;

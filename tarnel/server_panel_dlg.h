@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "com_apartment.h"
 #include "console_state.h"
@@ -22,6 +23,8 @@
 #include "handles.h"
 #include "held_computer.h"
 #include "machine_list.h"
+#include "scan_threads.h"
+#include "status_line.h"
 #include "ui_handles.h"
 
 namespace lullan::tarnel {
@@ -30,6 +33,15 @@ class CServerPanelApp;
 
 // The status line while the browse list is read.
 inline constexpr wchar_t kFindingComputers[] = L"Finding computer information, please wait...";
+// Where the list came from on a network without a browse list (with the number of computers).
+inline constexpr wchar_t kListedFromAccounts[] = L"%d computers listed from the domain's computer accounts";
+
+// Posted to the dialog: the scan's report queue has reports waiting; the
+// listing of a scan's computers goes on with its next batch.
+inline constexpr UINT kScanReportsWaiting = WM_APP + 1;
+inline constexpr UINT kListMoreComputers = WM_APP + 2;
+// The timer that brings out a scan count that had to wait.
+inline constexpr UINT_PTR kProgressTimer = 1;
 
 // The operations of "Logoff Now!", "Shutdown Now!" and "Reboot Now!", by the
 // number of the ILogoffEx method they call (after IUnknown's three).
@@ -58,19 +70,28 @@ class CServerPanelDlg : public ui::CDialog {
   void StartCom();
   void CreateStatusBar();
   void CreateImageList();
-  void SetStatusText(std::wstring_view text) const;
+  void SetStatusText(std::wstring_view text);
   void ShowAboutBox() const;
   bool PaintMinimised() const;
   void OnDestroy();
 
-  // The scan (scan_network.cpp): the enumeration on this thread, then the
-  // scan threads, whose reports this thread takes in turn.
+  // The scan (scan_network.cpp): the enumeration and the listing on this
+  // thread, then the scan threads, whose reports this thread takes in turn.
   int ScanNetwork();
-  void ListComputers(const SERVER_INFO_101* entries, DWORD count);
+  // The computers of the browse list, or else of the domain's accounts; -1
+  // after the message that tells why there are none.
+  int FindComputers(std::vector<ScannedComputer>& computers);
+  bool ListFromAccounts(std::vector<ScannedComputer>& computers);
+  // A record for each computer not listed yet; `computers` keeps those.
+  void AddComputers(std::vector<ScannedComputer>& computers);
+  // Rows for the next computers found, for a moment; then the next batch
+  // after the messages waiting.
+  void ListNextBatch();
   void OnRefresh();
   void TakeScanReports();
   void Apply(const ServiceAnswered& answer);
   void Apply(const ComputerProbed& probe);
+  void Apply(const ScanProgress& progress);
   // Stores what a probe read and shows it in the computer's row.
   void ShowProbe(const std::wstring& computer, const ProbeResult& result);
   void Apply(const StatusText& status);
@@ -100,6 +121,10 @@ class CServerPanelDlg : public ui::CDialog {
   // selected row's name (at most 16 characters), or nullopt after "No
   // computer selected".
   std::optional<std::wstring> GetSelectedComputer() const;
+  // The names of every selected row, in row order. Operations on several
+  // computers take them first: while one of their boxes is up, the purge
+  // may take rows away and move the rows below.
+  std::vector<std::wstring> SelectedComputers() const;
   // The record of `name`, held until the result goes; empty when the list
   // holds no such computer.
   HeldComputer HoldComputer(const std::wstring& name);
@@ -124,6 +149,12 @@ class CServerPanelDlg : public ui::CDialog {
   unique_handle waiter_;  // the last scan's waiter thread
   std::array<bool, kColumnCount> ascending_{};
   ComputerHolds holds_;  // the records operations hold, and those a purge waits for
+  StatusLine statusLine_;
+  // The computers of the scan, by name, and the first that has no row yet.
+  std::vector<std::wstring> toList_;
+  size_t nextToList_ = 0;
+  bool finishWaiting_ = false;  // the scan ended before its last row was in
+  int progressCount_ = 0;       // the highest count of a scan shown
   // Messages from the scan threads, shown one after the other.
   std::deque<std::wstring> waitingMessages_;
   bool showingMessage_ = false;

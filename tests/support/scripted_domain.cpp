@@ -143,6 +143,11 @@ ScriptedDomain::Computer& ScriptedDomain::AddComputer(const std::wstring& name) 
   return computers_.back();
 }
 
+ScriptedDomain& ScriptedDomain::AddComputerAccount(const std::wstring& accountName, DWORD flags) {
+  accounts_.push_back(Account{accountName, flags});
+  return *this;
+}
+
 ScriptedDomain::User& ScriptedDomain::AddUser(const std::wstring& name) {
   users_.push_back(User{});
   users_.back().name = name;
@@ -190,7 +195,7 @@ NET_API_STATUS ScriptedDomain::ServerEnum(LPCWSTR serverName, DWORD level, LPBYT
   for (const Computer& computer : computers_)
     if (serverType == SV_TYPE_ALL || (computer.type & serverType) != 0) listed.push_back(&computer);
   size_t count = listed.size();
-  if (serverEnumStatus_ != NERR_Success) count = std::min<size_t>(count, serverEnumEntries_);
+  if (serverEnumEntries_) count = std::min<size_t>(count, *serverEnumEntries_);
   if (count == 0) return serverEnumStatus_;
 
   NET_API_STATUS status;
@@ -240,55 +245,78 @@ NET_API_STATUS ScriptedDomain::QueryDisplayInformation(LPCWSTR serverName, DWORD
   *sortedBuffer = nullptr;
   NET_API_STATUS status = displayStatus_;
   if (status == NERR_Success)
-    status = level == 3 ? ListGroups(index, entriesRequested, preferredMaximumLength, returnedEntryCount, sortedBuffer)
-                        : ERROR_INVALID_LEVEL;
+    status = level == 2 || level == 3
+                 ? ListPage(level, index, entriesRequested, preferredMaximumLength, returnedEntryCount, sortedBuffer)
+                 : ERROR_INVALID_LEVEL;
   displayQueries.push_back(DisplayCall{Recorded(serverName), level, index, entriesRequested, preferredMaximumLength,
                                        status, *returnedEntryCount});
   return status;
 }
 
-NET_API_STATUS ScriptedDomain::ListGroups(DWORD index, DWORD entriesRequested, DWORD preferredMaximumLength,
-                                          LPDWORD returnedEntryCount, PVOID* sortedBuffer) const {
+NET_API_STATUS ScriptedDomain::ListPage(DWORD level, DWORD index, DWORD entriesRequested, DWORD preferredMaximumLength,
+                                        LPDWORD returnedEntryCount, PVOID* sortedBuffer) const {
+  const bool groups = level == 3;
+  const size_t entries = groups ? groups_.size() : accounts_.size();
   size_t first = 0;
   if (index != 0) {
-    if (index <= kIndexBase || (index - kIndexBase) % kIndexStep != 0 ||
-        (index - kIndexBase) / kIndexStep > groups_.size())
+    if (index <= kIndexBase || (index - kIndexBase) % kIndexStep != 0 || (index - kIndexBase) / kIndexStep > entries)
       return ERROR_INVALID_PARAMETER;
     first = (index - kIndexBase) / kIndexStep;
   }
   if (entriesRequested == 0) return ERROR_INVALID_PARAMETER;
 
   // Entries until the preferred size would be passed, but at least one.
+  auto bytesOf = [&](size_t position) {
+    return groups ? sizeof(NET_DISPLAY_GROUP) +
+                        (groups_[position].name.size() + groups_[position].comment.size() + 2) * sizeof(wchar_t)
+                  : sizeof(NET_DISPLAY_MACHINE) + (accounts_[position].name.size() + 2) * sizeof(wchar_t);
+  };
   const size_t most = std::min<DWORD>(entriesRequested, kMostEntriesPerCall);
   size_t count = 0;
   size_t bytes = 0;
-  while (first + count < groups_.size() && count < most) {
-    const Group& group = groups_[first + count];
-    size_t entryBytes = sizeof(NET_DISPLAY_GROUP) + (group.name.size() + group.comment.size() + 2) * sizeof(wchar_t);
+  while (first + count < entries && count < most) {
+    size_t entryBytes = bytesOf(first + count);
     if (count > 0 && bytes + entryBytes > preferredMaximumLength) break;
     bytes += entryBytes;
     ++count;
   }
-  if (count == 0) return NERR_Success;  // past the last group
+  if (count == 0) return NERR_Success;  // past the last entry
 
   LPBYTE block = nullptr;
-  NET_API_STATUS status = AllocateAnswer<NET_DISPLAY_GROUP>(
-      count,
-      [&](NET_DISPLAY_GROUP* records, TextArea& text) {
-        for (size_t i = 0; i < count; ++i) {
-          const size_t position = first + i;
-          records[i].grpi3_name = text.Put(groups_[position].name);
-          records[i].grpi3_comment = text.Put(groups_[position].comment);
-          records[i].grpi3_group_id = DOMAIN_GROUP_RID_ADMINS + static_cast<DWORD>(position);
-          records[i].grpi3_attributes = SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED;
-          records[i].grpi3_next_index = NextIndexAfter(position);
-        }
-      },
-      &block);
+  NET_API_STATUS status;
+  if (groups) {
+    status = AllocateAnswer<NET_DISPLAY_GROUP>(
+        count,
+        [&](NET_DISPLAY_GROUP* records, TextArea& text) {
+          for (size_t i = 0; i < count; ++i) {
+            const size_t position = first + i;
+            records[i].grpi3_name = text.Put(groups_[position].name);
+            records[i].grpi3_comment = text.Put(groups_[position].comment);
+            records[i].grpi3_group_id = DOMAIN_GROUP_RID_ADMINS + static_cast<DWORD>(position);
+            records[i].grpi3_attributes = SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED;
+            records[i].grpi3_next_index = NextIndexAfter(position);
+          }
+        },
+        &block);
+  } else {
+    status = AllocateAnswer<NET_DISPLAY_MACHINE>(
+        count,
+        [&](NET_DISPLAY_MACHINE* records, TextArea& text) {
+          for (size_t i = 0; i < count; ++i) {
+            const size_t position = first + i;
+            records[i].usri2_name = text.Put(accounts_[position].name);
+            records[i].usri2_comment = text.Put(L"");
+            records[i].usri2_flags = accounts_[position].flags | UF_SCRIPT;
+            records[i].usri2_user_id = 1100 + static_cast<DWORD>(position);
+            records[i].usri2_next_index = NextIndexAfter(position);
+          }
+        },
+        &block);
+  }
   if (status != NERR_Success) return status;
   *sortedBuffer = block;
   *returnedEntryCount = static_cast<DWORD>(count);
-  return first + count < groups_.size() ? ERROR_MORE_DATA : NERR_Success;
+  return first + count < entries ? ERROR_MORE_DATA : NERR_Success;
 }
 
 NET_API_STATUS ScriptedDomain::UserGetInfo(LPCWSTR serverName, LPCWSTR userName, DWORD level, LPBYTE* buffer) {

@@ -21,6 +21,7 @@
 
 #include <deque>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,12 @@ class ScriptedDomain final : public Domain {
   // listed twice, as a browse list can.
   Computer& AddComputer(const std::wstring& name);
 
+  // The domain's computer accounts, listed by NetQueryDisplayInformation
+  // level 2 in this order: the account name as the domain keeps it ("PC-017$")
+  // and its flags (a workstation's, a domain controller's
+  // UF_SERVER_TRUST_ACCOUNT, another domain's UF_INTERDOMAIN_TRUST_ACCOUNT).
+  ScriptedDomain& AddComputerAccount(const std::wstring& accountName, DWORD flags = UF_WORKSTATION_TRUST_ACCOUNT);
+
   // Users are matched ignoring case; an unknown one gets NERR_UserNotFound.
   User& AddUser(const std::wstring& name);
 
@@ -86,9 +93,10 @@ class ScriptedDomain final : public Domain {
   ScriptedDomain& Workstation(const std::wstring& computerName, const std::wstring& domain);
 
   // Scripted failures, in force for every later call until set back to
-  // NERR_Success. ServerEnum hands back the first `entries` computers with the
-  // status: ERROR_MORE_DATA with entries is a browse list too long for one
-  // buffer; 2320, 6118 ... come with none.
+  // NERR_Success. From its first call on, ServerEnum hands back the first
+  // `entries` computers with the status: ERROR_MORE_DATA with entries is a
+  // browse list too long for one buffer; 2320, 6118 ... come with none;
+  // NERR_Success with none is an empty browse list.
   ScriptedDomain& FailServerEnum(NET_API_STATUS status, DWORD entries = 0);
   ScriptedDomain& FailDisplayInformation(NET_API_STATUS status);
   ScriptedDomain& FailUserGetInfo(NET_API_STATUS status);
@@ -149,18 +157,24 @@ class ScriptedDomain final : public Domain {
     std::wstring name;
     std::wstring comment;
   };
-  NET_API_STATUS ListGroups(DWORD index, DWORD entriesRequested, DWORD preferredMaximumLength,
-                            LPDWORD returnedEntryCount, PVOID* sortedBuffer) const;
+  struct Account {
+    std::wstring name;
+    DWORD flags;
+  };
+  // One page of a level-3 (groups) or level-2 (computer accounts) listing.
+  NET_API_STATUS ListPage(DWORD level, DWORD index, DWORD entriesRequested, DWORD preferredMaximumLength,
+                          LPDWORD returnedEntryCount, PVOID* sortedBuffer) const;
 
   std::wstring dcName_;
   NET_API_STATUS dcError_ = NERR_DCNotFound;
   std::vector<Group> groups_;
+  std::vector<Account> accounts_;
   std::deque<Computer> computers_;  // a deque keeps the references AddComputer hands out valid
   std::deque<User> users_;
   std::wstring workstationName_ = L"WORKSTATION";
   std::wstring workstationDomain_ = L"FENNICK";
   NET_API_STATUS serverEnumStatus_ = NERR_Success;
-  DWORD serverEnumEntries_ = 0;
+  std::optional<DWORD> serverEnumEntries_;  // all until FailServerEnum
   NET_API_STATUS displayStatus_ = NERR_Success;
   NET_API_STATUS userStatus_ = NERR_Success;
   NET_API_STATUS workstationStatus_ = NERR_Success;

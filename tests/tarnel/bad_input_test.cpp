@@ -48,10 +48,7 @@ TEST_F(BadInputTest, TextsLongerThanTheFieldsAreCutToThemAtACharacterBoundary) {
       })
       .Exit();
   RunConsole(admin);
-  std::vector<std::wstring> asked;
-  for (const ScriptedServiceManager::Call& call : services.Calls())
-    if (call.operation == ScriptedServiceManager::Operation::OpenManager) asked.push_back(call.machine);
-  EXPECT_EQ(asked, (std::vector<std::wstring>{cutName, L"PC-9"})) << "the nameless entry is not asked for";
+  EXPECT_EQ(ManagersOpened(), (std::vector<std::wstring>{cutName, L"PC-9"})) << "the nameless entry is not asked for";
 }
 
 TEST_F(BadInputTest, ValuesOfTheWrongTypeOrSizeReadAsAbsent) {

@@ -56,6 +56,13 @@ INT_PTR ConsoleTest::RunConsole(ConsoleSession& admin) {
   return result;
 }
 
+std::vector<std::wstring> ConsoleTest::ManagersOpened() const {
+  std::vector<std::wstring> machines;
+  for (const ScriptedServiceManager::Call& call : services.Calls())
+    if (call.operation == ScriptedServiceManager::Operation::OpenManager) machines.push_back(call.machine);
+  return machines;
+}
+
 std::wstring ConsoleTest::Because(const std::wstring& text, DWORD error) {
   return text + L": " + SystemErrorText(error);
 }

@@ -49,6 +49,9 @@ class ConsoleTest : public ::testing::Test {
   // threads to end before the fakes go. What the session's window returned.
   INT_PTR RunConsole(ConsoleSession& admin);
 
+  // The computers whose service managers the console opened, in the order it did.
+  std::vector<std::wstring> ManagersOpened() const;
+
   // A message of the console that tells why a call failed: the text, then
   // the system's text for `error`.
   static std::wstring Because(const std::wstring& text, DWORD error);

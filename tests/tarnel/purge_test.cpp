@@ -39,6 +39,48 @@ class ScratchFolder {
   std::wstring path_;
 };
 
+// A share \\<server>\<share> as Wine serves one: a folder of the prefix's
+// dosdevices\unc, so that whoever opens the share path finds what it holds
+// without a network. Empty (and skipped) where the program does not run
+// under Wine.
+class ScratchShare {
+ public:
+  ScratchShare(const wchar_t* server, const wchar_t* share) {
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* drive = unixName ? unixName(L"C:\\") : nullptr;  // <prefix>/dosdevices/c:/
+    if (!drive) return;
+    std::string devices(drive);
+    ::HeapFree(::GetProcessHeap(), 0, drive);
+    devices.resize(devices.find_last_of('/', devices.size() - 2) + 1);
+    std::wstring root = L"\\\\?\\unix" + std::wstring(devices.begin(), devices.end()) + L"unc";
+    std::replace(root.begin(), root.end(), L'/', L'\\');
+    for (const std::wstring& folder : {root, root + L"\\" + server, root + L"\\" + server + L"\\" + share}) {
+      ::CreateDirectoryW(folder.c_str(), nullptr);
+      made_.push_back(folder);
+    }
+  }
+  ~ScratchShare() {
+    for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder) {
+      ::DeleteFileW((*folder + L"\\quitcom.dll").c_str());
+      ::RemoveDirectoryW(folder->c_str());  // the unc folder stays when it held more before
+    }
+  }
+  ScratchShare(const ScratchShare&) = delete;
+  ScratchShare& operator=(const ScratchShare&) = delete;
+
+  bool available() const { return !made_.empty(); }
+  void Add(const wchar_t* name) const {
+    unique_file file(
+        ::CreateFileW((made_.back() + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file) << "cannot make " << Narrow(name) << " on the share";
+  }
+
+ private:
+  std::vector<std::wstring> made_;
+};
+
 class PurgeTest : public ConsoleTest {
  protected:
   // The console key as an administrator left it, then the console's start-up.
@@ -99,8 +141,11 @@ TEST_F(PurgeTest, PurgeTakesOutEveryComputerWithoutTheServiceAndTheTotalCountsTh
       << Narrow(admin.DescribeStatus());
   auto purging = std::find(status.begin(), status.end(), L"Purging non-Lullan computers...");
   ASSERT_NE(purging, status.end());
-  EXPECT_EQ(*(purging - 1), L"Lullan found on 2 of 5 computers -- continuing scan...")
-      << "the purge comes once every worker has ended";
+  EXPECT_EQ((purging - 1)->find(L"Lullan found on "), 0u) << "the purge comes once every worker has ended";
+  auto scanEnd = std::find(purging, status.end(), L"2 of 2 computers running Lullan service");
+  EXPECT_TRUE(std::none_of(purging, scanEnd, [](const std::wstring& text) {
+    return text.find(L"Lullan found on ") == 0;
+  })) << "no count after the purge has begun";
   EXPECT_TRUE(admin.boxes().empty()) << Narrow(admin.Describe());
 }
 
@@ -188,6 +233,31 @@ TEST_F(PurgeTest, EnableWin9xKeepsTheWindows9xComputersThatCarryQuitcom) {
   }
 }
 
+TEST_F(PurgeTest, AnInstallDirThatNamesAnotherServerOrADeviceCountsAsNotInstalledAndIsNeverOpened) {
+  // A Windows 9x registry answers anybody: whatever it names, the console
+  // (run by a domain administrator) must not open a path on another server.
+  ScratchShare attacker(L"attacker", L"x");
+  if (!attacker.available()) GTEST_SKIP() << "shares are simulated under Wine only";
+  attacker.Add(L"quitcom.dll");
+  ScratchFolder local;
+  local.Add(L"quitcom.dll");
+  const std::vector<std::wstring> refused = {
+      L"\\\\attacker\\x",         L"//attacker/x",           L"\\\\attacker/x",         L"\\\\?\\UNC\\attacker\\x",
+      L"\\\\.\\UNC\\attacker\\x", L"\\??\\UNC\\attacker\\x", L"\\\\?\\" + local.path(), L"\\\\.\\" + local.path(),
+  };
+  for (size_t i = 0; i < refused.size(); ++i) Win9xWith(FormatText(L"PC-%d", static_cast<int>(i)), refused[i]);
+  Win9xWith(L"PC-LOCAL", local.path());
+  StartConsole({{L"Purge", 1}, {L"EnableWin9x", 1}});
+  ConsoleSession admin;
+  admin.WaitForScan()
+      .Look([](const Controls& panel) {
+        EXPECT_EQ(Names(panel), std::vector<std::wstring>{L"PC-LOCAL"}) << "only a folder of this machine is looked at";
+      })
+      .Exit();
+  RunConsole(admin);
+  EXPECT_TRUE(admin.boxes().empty()) << Narrow(admin.Describe());
+}
+
 // Presses `button` on a box once `ready` comes true, after a look at the
 // main dialog: an administrator who takes a while to answer.
 class SlowAnswer {
@@ -260,6 +330,41 @@ TEST_F(PurgeTest, AComputerAnOperationHoldsLeavesTheListOnlyWhenTheOperationIsOv
   std::vector<std::wstring> status = admin.statusTexts();
   EXPECT_NE(std::find(status.begin(), status.end(), L"Purged 1 computer from list."), status.end());
   EXPECT_EQ(status.back(), L"3 of 3 computers running Lullan service");
+}
+
+TEST_F(PurgeTest, EndingSessionsReachesEverySelectedComputerWhileThePurgeTakesRowsAwayAndTellsThosePurged) {
+  StartConsole({{L"Purge", 1}});
+  Listed(L"PC-A");  // above the selection, unreachable: purged during the operation
+  Workstation(L"PC-1", L"alice");
+  Listed(L"PC-Z");  // selected, unreachable: purged before its turn
+  Workstation(L"PC-2", L"bob");
+  services.DelayEachCall(200);  // the scan is still running when the operation starts
+  logoff.On(L"PC-1").CreateFails(E_ACCESSDENIED);
+  HWND panel = nullptr;
+  SlowAnswer afterThePurge([&panel] { return ::IsWindowEnabled(::GetDlgItem(panel, IDC_REFRESH)) != FALSE; },
+                           [this] { services.DelayEachCall(0); }, IDOK);
+  ConsoleSession admin;
+  admin.Do(L"remember the dialog", [&panel](HWND window) { panel = window; })
+      .Select({L"PC-1", L"PC-Z", L"PC-2"})
+      .Click(IDC_LOGOFF_NOW)
+      .Answer(IDYES)
+      .Answer(afterThePurge.Action())  // PC-1's failure, answered once the purge is done
+      .Look([](const Controls& dialog) {
+        EXPECT_EQ(Names(dialog), (std::vector<std::wstring>{L"PC-1", L"PC-2"}));
+      })
+      .Exit();
+  RunConsole(admin);
+
+  EXPECT_EQ(BoxTexts(admin), (std::vector<std::wstring>{L"Logoff current user on 3 machines?",
+                                                        L"CoCreateInstanceEx error: Access denied"}));
+  std::vector<std::wstring> lines;
+  for (const std::wstring& text : admin.statusTexts())
+    if (text.find(L"Logoff on") == 0) lines.push_back(text);
+  EXPECT_EQ(lines, (std::vector<std::wstring>{L"Logoff on PC-1 failed.", L"Logoff on PC-Z failed: no longer listed.",
+                                              L"Logoff on PC-2 successful."}))
+      << Narrow(admin.DescribeStatus());
+  ASSERT_EQ(logoff.Calls().size(), 1u);
+  EXPECT_EQ(logoff.Calls()[0].machine, L"PC-2");
 }
 
 }  // namespace

@@ -58,9 +58,11 @@ TEST_F(RemoteLogoffTest, OneComputerIsProbedFirstSoThatTheQuestionNamesWhoIsLogg
   ASSERT_EQ(created.interfaces.size(), 1u);
   EXPECT_TRUE(::IsEqualIID(created.interfaces[0], IID_IUnknown));
   ASSERT_TRUE(created.auth.has_value());
-  EXPECT_EQ(created.auth->authnService, static_cast<DWORD>(RPC_C_AUTHN_NONE));
+  // Workstations with the DCOM hardening refuse activation below packet
+  // integrity; NTLM is what every Windows from NT 4.0 on authenticates with.
+  EXPECT_EQ(created.auth->authnService, static_cast<DWORD>(RPC_C_AUTHN_WINNT));
   EXPECT_EQ(created.auth->authzService, static_cast<DWORD>(RPC_C_AUTHZ_NONE));
-  EXPECT_EQ(created.auth->authnLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_NONE));
+  EXPECT_EQ(created.auth->authnLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_PKT_INTEGRITY));
   EXPECT_EQ(created.auth->impersonationLevel, static_cast<DWORD>(RPC_C_IMP_LEVEL_IMPERSONATE));
   EXPECT_FALSE(created.auth->hasPrincipalName || created.auth->hasIdentity);
   EXPECT_EQ(created.auth->capabilities, static_cast<DWORD>(EOAC_NONE));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <set>
 
 #include "console_fixture.h"
@@ -15,13 +16,6 @@ namespace {
 
 class ScanTest : public ConsoleTest {
  protected:
-  // The computers whose service managers the console opened, in the order it did.
-  std::vector<std::wstring> ManagersOpened() const {
-    std::vector<std::wstring> machines;
-    for (const ScriptedServiceManager::Call& call : services.Calls())
-      if (call.operation == ScriptedServiceManager::Operation::OpenManager) machines.push_back(call.machine);
-    return machines;
-  }
   static std::wstring Pc(int number) { return FormatText(L"PC-%02d", number); }
 };
 
@@ -91,17 +85,53 @@ TEST_F(ScanTest, ProgressCountsTheComputersFoundAndStartsAgainAfterRefresh) {
   admin.WaitForScan().Refresh().WaitForScan().Exit();
   RunConsole(admin);
 
-  std::vector<std::wstring> scan = {
-      L"Finding computer information, please wait...",
-      L"Lullan found on 1 of 5 computers -- continuing scan...",
-      L"Lullan found on 2 of 5 computers -- continuing scan...",
-      L"Lullan found on 3 of 5 computers -- continuing scan...",
-      L"3 of 5 computers running Lullan service",
-  };
-  std::vector<std::wstring> twice = scan;
-  twice.insert(twice.end(), scan.begin(), scan.end());
-  EXPECT_EQ(admin.statusTexts(), twice) << "status texts:\n" << Narrow(admin.DescribeStatus());
+  // Each scan: the search, its counts going up (a count that comes within a
+  // tenth of a second of the last one shown may give way to the next), the result.
+  std::vector<std::wstring> status = admin.statusTexts();
+  for (int scan = 1; scan <= 2; ++scan) {
+    SCOPED_TRACE(FormatTextA("scan %d; status texts:\n%s", scan, Narrow(admin.DescribeStatus()).c_str()));
+    ASSERT_GE(status.size(), 3u);
+    EXPECT_EQ(status.front(), L"Finding computer information, please wait...");
+    auto end = std::find(status.begin(), status.end(), L"3 of 5 computers running Lullan service");
+    ASSERT_NE(end, status.end());
+    int last = 0;
+    for (auto line = status.begin() + 1; line != end; ++line) {
+      const std::wstring prefix = L"Lullan found on ";
+      const int found = static_cast<int>(std::wcstol(line->c_str() + prefix.size(), nullptr, 10));
+      EXPECT_EQ(*line, FormatText(L"Lullan found on %d of 5 computers -- continuing scan...", found));
+      EXPECT_GT(found, last) << "the count goes up, from 1 again after Refresh";
+      EXPECT_LE(found, 3);
+      last = found;
+    }
+    EXPECT_GT(last, 0) << "a count is shown";
+    status.erase(status.begin(), end + 1);
+  }
+  EXPECT_TRUE(status.empty());
   EXPECT_TRUE(admin.boxes().empty()) << admin.Describe();
+}
+
+TEST_F(ScanTest, ColumnsWidenToTheirWidestTextOnceTheScanHasShownItAndNeverNarrow) {
+  const std::wstring longName = L"WORKSTATION-042";  // wider than "Computer "
+  const std::wstring longUser = L"administrator-of-sales";
+  Workstation(longName, longUser, 7);
+  Workstation(L"PC-2", L"bo", 8);
+  ConsoleSession admin;
+  admin.WaitForScan()
+      .Look([&](const Controls& panel) {
+        ui::CListView list(panel.Item(IDC_MACHINES));
+        EXPECT_EQ(list.ColumnWidth(tarnel::kComputerColumn), list.StringWidth(longName) + 8 + 16)
+            << "a name stands beside its icon";
+        EXPECT_EQ(list.ColumnWidth(tarnel::kCurrentUserColumn), list.StringWidth(longUser) + 8);
+      })
+      .Do(L"the long user logs off", [&](HWND) { LoggedOn(longName, L"x"); })
+      .Refresh()
+      .WaitForScan()
+      .Look([&](const Controls& panel) {
+        ui::CListView list(panel.Item(IDC_MACHINES));
+        EXPECT_EQ(list.ColumnWidth(tarnel::kCurrentUserColumn), list.StringWidth(longUser) + 8) << "columns only grow";
+      })
+      .Exit();
+  RunConsole(admin);
 }
 
 TEST_F(ScanTest, AnEmptyBrowseListEndsWithLullanNotFound) {
@@ -187,6 +217,37 @@ TEST_F(ScanTest, ExitDuringAScanEndsInAboutATenthOfASecondAndEachWorkerStopsBefo
   EXPECT_EQ(std::set<std::wstring>(opened.begin(), opened.end()), (std::set<std::wstring>{Pc(1), Pc(5), Pc(9)}))
       << "each worker ended after the computer it was busy with";
   EXPECT_EQ(opened.size(), 3u);
+}
+
+TEST_F(ScanTest, AScanWhoseEndFailsStillEndsAndRefreshComesBack) {
+  // The purge's question to a Windows 9x computer fails as an allocation
+  // would, on the scan's last thread.
+  struct FailingRegistry final : RemoteRegistry {
+    explicit FailingRegistry(RemoteRegistry& others) : others(others) {}
+    LSTATUS ConnectRegistry(LPCWSTR machine, HKEY hive, PHKEY key) override {
+      if (std::wstring(machine) == L"\\\\PC-95") throw std::bad_alloc();
+      return others.ConnectRegistry(machine, hive, key);
+    }
+    RemoteRegistry& others;
+  } failing(registry);
+  WriteDword(HKEY_LOCAL_MACHINE, consoleKey, L"EnableWin9x", 1);
+  WriteDword(HKEY_LOCAL_MACHINE, consoleKey, L"Purge", 1);
+  app.InitInstance();
+  Workstation(L"PC-1");
+  Listed(L"PC-95").Win9x();
+  ScopedPlatform broken;
+  broken.Use(failing);
+  ConsoleSession admin;
+  admin
+      .Do(L"wait for the scan's end",
+          [](HWND panel) {
+            EXPECT_TRUE(
+                PumpUntil([panel] { return ::IsWindowEnabled(::GetDlgItem(panel, IDC_REFRESH)) != FALSE; }, 5000))
+                << "Refresh never came back";
+          })
+      .Look([](const Controls& panel) { EXPECT_EQ(StatusText(panel), L"1 of 2 computers running Lullan service"); })
+      .Exit();
+  RunConsole(admin);
 }
 
 }  // namespace

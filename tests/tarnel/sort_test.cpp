@@ -88,6 +88,21 @@ TEST_F(SortTest, DailyLogoffSortsByTimeOfDayWithComputersWithoutOneFirstWhenAsce
   RunConsole(admin);
 }
 
+TEST_F(SortTest, AfterASortEveryComputerIsStillFoundInItsNewRow) {
+  Workstation(L"PC-A", L"ann");
+  Workstation(L"PC-B", L"bob");
+  Workstation(L"PC-C", L"cid");
+  ConsoleSession admin;
+  admin.WaitForScan()
+      .ClickColumn(kComputerColumn)  // PC-C, PC-B, PC-A
+      .Select({L"PC-C"})
+      .Click(IDC_LOGOFF_NOW)
+      .Answer(IDYES)
+      .Look(Reads(kCurrentUserColumn, {L"", L"bob", L"ann"}))  // the row PC-C moved to
+      .Exit();
+  RunConsole(admin);
+}
+
 TEST_F(SortTest, SortingDuringAScanNeitherSkipsNorRepeatsAComputer) {
   for (const wchar_t* pc : {L"PC-H", L"PC-B", L"PC-F", L"PC-D", L"PC-A", L"PC-G", L"PC-C", L"PC-E"}) Workstation(pc);
   services.DelayEachCall(40);

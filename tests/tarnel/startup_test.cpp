@@ -190,8 +190,10 @@ TEST_F(StartupTest, TheConsoleSettingsAreReadFromAnExistingKeyOnly) {
        {true, true, false}},
       {"values of another type count for nothing",
        true,
-       {{L"EnableWin9x", REG_BINARY, 1}, {L"Purge", REG_BINARY, 0}},
+       {{L"EnableWin9x", REG_BINARY, 1}, {L"Purge", REG_BINARY, 0}, {L"ProbeThreads", REG_BINARY, 8}},
        {false, false, true}},
+      {"probes side by side", true, {{L"ProbeThreads", REG_DWORD, 64}}, {false, false, true, 64}},
+      {"no more than 256 probes at once", true, {{L"ProbeThreads", REG_DWORD, 100000}}, {false, false, true, 256}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -202,6 +204,7 @@ TEST_F(StartupTest, TheConsoleSettingsAreReadFromAnExistingKeyOnly) {
     EXPECT_EQ(read.debug, c.expected.debug);
     EXPECT_EQ(read.enableWin9x, c.expected.enableWin9x);
     EXPECT_EQ(read.purge, c.expected.purge);
+    EXPECT_EQ(read.probeThreads, c.expected.probeThreads);
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, consoleKey));
   }
 }
