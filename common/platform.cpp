@@ -96,6 +96,22 @@ class Win32EventLog final : public EventLog {
   BOOL DeregisterSource(HANDLE source) override { return ::DeregisterEventSource(source); }
 };
 
+class Win32Sessions final : public Sessions {
+ public:
+  BOOL EnumerateSessions(PWTS_SESSION_INFOW* sessions, DWORD* count) override {
+    return ::WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, sessions, count);
+  }
+  void FreeMemory(PVOID memory) override { ::WTSFreeMemory(memory); }
+  DWORD GetActiveConsoleSessionId() override { return ::WTSGetActiveConsoleSessionId(); }
+  BOOL QueryUserToken(ULONG sessionId, PHANDLE token) override { return ::WTSQueryUserToken(sessionId, token); }
+  BOOL ProcessIdToSessionId(DWORD processId, DWORD* sessionId) override {
+    return ::ProcessIdToSessionId(processId, sessionId);
+  }
+  BOOL LogoffSession(DWORD sessionId, BOOL wait) override {
+    return ::WTSLogoffSession(WTS_CURRENT_SERVER_HANDLE, sessionId, wait);
+  }
+};
+
 Platform MakeWin32Platform() {
   static Win32Domain domain;
   static Win32RemoteRegistry remoteRegistry;
@@ -104,7 +120,8 @@ Platform MakeWin32Platform() {
   static Win32SystemExit systemExit;
   static Win32Clock clock;
   static Win32EventLog eventLog;
-  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit, &clock, &eventLog};
+  static Win32Sessions sessions;
+  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit, &clock, &eventLog, &sessions};
 }
 
 Platform& Installed() {
