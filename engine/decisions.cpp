@@ -116,6 +116,23 @@ DWORD IdleMinutesOf(const EngineConfig& config, const SessionFacts& facts, Tick 
   return now > input ? static_cast<DWORD>((now - input) / kMinute) : 0;
 }
 
+bool OncePerMinute::ShouldWrite(DWORD value, Tick now) {
+  held_ = false;
+  if (written_ == value) return false;
+  if (written_ && now < writtenAt_ + kMinute) {
+    held_ = true;
+    return false;
+  }
+  written_ = value;
+  writtenAt_ = now;
+  return true;
+}
+
+std::optional<Tick> OncePerMinute::NextWrite() const {
+  if (!held_) return std::nullopt;
+  return writtenAt_ + kMinute;
+}
+
 Decider::Decider(EngineConfig config) : config_(std::move(config)) {}
 
 void Decider::Configure(EngineConfig config) { config_ = std::move(config); }

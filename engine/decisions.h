@@ -115,6 +115,21 @@ bool ProgramKeptBusy(const EngineConfig& config, const ProgramUse& use, Tick int
 // Whole idle minutes of a session's user, for "sims$".
 DWORD IdleMinutesOf(const EngineConfig& config, const SessionFacts& facts, Tick now);
 
+// A value kept in the registry for the console ("sims$"): written when it
+// changes, and at most once a minute.
+class OncePerMinute {
+ public:
+  // Whether `value` is to be written at `now`; if so, it counts as written.
+  bool ShouldWrite(DWORD value, Tick now);
+  // When a change held back may be written, if one is.
+  std::optional<Tick> NextWrite() const;
+
+ private:
+  std::optional<DWORD> written_;
+  Tick writtenAt_ = 0;
+  bool held_ = false;
+};
+
 class Decider {
  public:
   explicit Decider(EngineConfig config = {});

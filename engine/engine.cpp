@@ -161,7 +161,7 @@ std::optional<Tick> Engine::NextWake(Tick now) const {
     platform().clock->GetLocalTime(&local);
     consider(now + (60 - local.wSecond) * 1000 - local.wMilliseconds + 50);
   }
-  if (simsWritten_) consider(simsWrittenAt_ + kMinute);
+  if (std::optional<Tick> sims = sims_.NextWrite()) consider(*sims);
   for (const auto& session : sessions_.sessions()) {
     if (session->connected && !Running(session->agent)) consider(session->agentStarted + options_.agentRestartWait);
   }
@@ -302,11 +302,7 @@ void Engine::Decide(Tick now) {
 void Engine::KeepSims(Tick now) {
   WatchedSession* console = sessions_.Find(platform().sessions->GetActiveConsoleSessionId());
   DWORD minutes = console ? IdleMinutesOf(decider_.config(), FactsOf(*console), now) : 0;
-  if (simsWritten_ == minutes) return;
-  if (simsWritten_ && now < simsWrittenAt_ + kMinute) return;  // at most once a minute
-  WriteValue(config::kSims, REG_DWORD, &minutes, sizeof minutes);
-  simsWritten_ = minutes;
-  simsWrittenAt_ = now;
+  if (sims_.ShouldWrite(minutes, now)) WriteValue(config::kSims, REG_DWORD, &minutes, sizeof minutes);
 }
 
 void Engine::WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {

@@ -106,8 +106,7 @@ class Engine {
   bool rescanNeeded_ = true;
   Tick nextRescan_ = 0;
   Tick nextSample_ = 0;
-  std::optional<DWORD> simsWritten_;
-  Tick simsWrittenAt_ = 0;
+  OncePerMinute sims_;
   bool started_ = false;
 };
 

@@ -334,6 +334,19 @@ TEST(Decisions, TheDailyTimeIsTakenOnceADayEvenWhenTheClockIsSetBack) {
             Describe(decider.Decide(Min(1445), SYSTEMTIME{2026, 12, 2, 8, 9, 10, 0, 0}, sessions, {})));
 }
 
+TEST(Decisions, SimsIsWrittenWhenItChangesAndAtMostOnceAMinute) {
+  OncePerMinute sims;
+  EXPECT_TRUE(sims.ShouldWrite(0, Min(0))) << "the first value is written, whatever the registry held";
+  EXPECT_FALSE(sims.ShouldWrite(0, Min(0.5))) << "unchanged";
+  EXPECT_FALSE(sims.ShouldWrite(1, Min(0.9))) << "changed, but within the minute";
+  EXPECT_EQ(sims.NextWrite(), std::optional<Tick>(Min(1))) << "the engine comes back for it";
+  EXPECT_FALSE(sims.ShouldWrite(0, Min(0.95))) << "back to what is stored: nothing to write";
+  EXPECT_EQ(sims.NextWrite(), std::nullopt);
+  EXPECT_TRUE(sims.ShouldWrite(1, Min(1)));
+  EXPECT_FALSE(sims.ShouldWrite(2, Min(1.5)));
+  EXPECT_TRUE(sims.ShouldWrite(2, Min(2)));
+}
+
 TEST(Decisions, ProgramsKeepingTheProcessorBusy) {
   struct Case {
     const char* behaviour;
