@@ -236,12 +236,14 @@ void Engine::Rescan(Tick now) {
   nextRescan_ = now + options_.rescanInterval;
   if (!configKey_) LoadConfig();  // the version key may have come since
   SessionWatcher::Changes changes = sessions_.Rescan(now);
-  for (const SessionWatcher::Ended& ended : changes.ended) {
-    bool replaced = std::find(changes.started.begin(), changes.started.end(), ended.id) != changes.started.end();
-    if (!replaced) channels_.Close(ended.id);
-    log_.Line(FormatText(L"Session %lu (%s) ended", static_cast<unsigned long>(ended.id), ended.user.c_str()));
-    WriteValue(config::kPrevUser, REG_SZ, ended.user.c_str(),
-               static_cast<DWORD>((ended.user.size() + 1) * sizeof(wchar_t)));
+  for (const auto& ended : changes.ended) {
+    bool replaced = std::find(changes.started.begin(), changes.started.end(), ended->id) != changes.started.end();
+    if (!replaced) channels_.Close(ended->id);
+    log_.Line(FormatText(L"Session %lu (%s) ended", static_cast<unsigned long>(ended->id), ended->user.c_str()));
+    WriteValue(config::kPrevUser, REG_SZ, ended->user.c_str(),
+               static_cast<DWORD>((ended->user.size() + 1) * sizeof(wchar_t)));
+    // An agent still running belongs to no session the engine knows: it goes.
+    if (Running(ended->agent)) ::TerminateProcess(ended->agent.get(), 1);
   }
   for (DWORD id : changes.started) {
     WatchedSession* session = sessions_.Find(id);

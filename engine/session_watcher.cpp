@@ -135,7 +135,7 @@ SessionWatcher::Changes SessionWatcher::Rescan(Tick now) {
     kept.push_back(std::move(session));
   }
   for (auto& session : sessions_) {
-    if (session) changes.ended.push_back(Ended{session->id, session->user});
+    if (session) changes.ended.push_back(std::move(session));
   }
   sessions_ = std::move(kept);
   return changes;

@@ -59,17 +59,13 @@ std::vector<BYTE> ReadLogonSid(HANDLE token);
 
 class SessionWatcher {
  public:
-  struct Ended {
-    DWORD id;
-    std::wstring user;
-  };
   struct Changes {
     std::vector<DWORD> started;
-    std::vector<Ended> ended;
+    // Gone from sessions() when Rescan returns, with what the engine kept of them.
+    std::vector<std::unique_ptr<WatchedSession>> ended;
   };
 
-  // Lists the sessions again. Sessions that ended are gone from sessions()
-  // when this returns; their agents and scripts are left to end with them.
+  // Lists the sessions again.
   Changes Rescan(Tick now);
 
   std::vector<std::unique_ptr<WatchedSession>>& sessions() { return sessions_; }

@@ -21,14 +21,16 @@ HANDLE RecordingEventLog::RegisterSource(LPCWSTR serverName, LPCWSTR sourceName)
 }
 
 BOOL RecordingEventLog::Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount,
-                               DWORD dataSize, LPCWSTR*, LPVOID) {
+                               DWORD dataSize, LPCWSTR* strings, LPVOID) {
   auto it = sources_.find(source);
   if (it == sources_.end()) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  events.push_back(
-      Event{it->second.server, it->second.name, type, category, eventId, userSid != nullptr, stringCount, dataSize});
+  std::vector<std::wstring> texts;
+  for (WORD i = 0; strings && i < stringCount; ++i) texts.emplace_back(strings[i] ? strings[i] : L"");
+  events.push_back(Event{it->second.server, it->second.name, type, category, eventId, userSid != nullptr, stringCount,
+                         dataSize, std::move(texts)});
   return TRUE;
 }
 

@@ -65,6 +65,7 @@ class RecordingEventLog final : public EventLog {
     bool hasUserSid;
     WORD stringCount;
     DWORD dataSize;
+    std::vector<std::wstring> strings;
   };
   HANDLE RegisterSource(LPCWSTR serverName, LPCWSTR sourceName) override;
   BOOL Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount, DWORD dataSize,
