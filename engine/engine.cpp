@@ -203,7 +203,10 @@ void Engine::ApplyReports(Tick now) {
       session->locked = sampled->sample.locked;
       session->screenSaverRunning = sampled->sample.screenSaverRunning;
     } else if (auto* connected = std::get_if<AgentConnected>(&*report)) {
-      if (WatchedSession* session = sessions_.Find(connected->session)) session->agentConnected = true;
+      if (WatchedSession* session = sessions_.Find(connected->session)) {
+        session->agentConnected = true;
+        session->agentTrouble = session->pipeTrouble = false;
+      }
       log_.Line(FormatText(L"The agent of session %lu is watching (process %lu)",
                            static_cast<unsigned long>(connected->session),
                            static_cast<unsigned long>(connected->processId)));
@@ -220,6 +223,8 @@ void Engine::ApplyReports(Tick now) {
       WatchedSession* session = sessions_.Find(failed->session);
       if (!session || !session->pipeOpen) continue;  // closed since, or told already
       session->pipeOpen = false;                     // the next rescan tries again
+      if (session->pipeTrouble) continue;
+      session->pipeTrouble = true;
       std::wstring why = FormatText(L"error %lu", static_cast<unsigned long>(failed->error));
       log_.Record(kEventPipeFailed, {Number(failed->session), why},
                   FormatText(L"Error: the pipe of session %lu cannot be opened: %s",
@@ -276,9 +281,14 @@ void Engine::EnsureAgent(WatchedSession& session, Tick now) {
   SessionProcess agent = StartInSession(session.token.get(), AgentCommandLine(options_.agentProgram), CREATE_NO_WINDOW);
   if (!agent.process) {
     std::wstring why = FormatText(L"error %lu", static_cast<unsigned long>(::GetLastError()));
-    log_.Record(kEventAgentFailed, {Number(session.id), session.user, why},
-                FormatText(L"Error: the agent of session %lu (%s) cannot start: %s",
-                           static_cast<unsigned long>(session.id), session.user.c_str(), why.c_str()));
+    std::wstring line = FormatText(L"Error: the agent of session %lu (%s) cannot start: %s",
+                                   static_cast<unsigned long>(session.id), session.user.c_str(), why.c_str());
+    if (session.agentTrouble) {
+      log_.Line(line);
+    } else {
+      log_.Record(kEventAgentFailed, {Number(session.id), session.user, why}, line);
+    }
+    session.agentTrouble = true;
     return;
   }
   session.agent = std::move(agent.process);

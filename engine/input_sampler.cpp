@@ -10,6 +10,7 @@ namespace {
 // read on the agent's one thread.
 DWORD gLastKeyTick = 0;
 bool gKeySeen = false;
+unsigned gHookCalls = 0;  // every event either hook saw, movement too
 
 DWORD LastInputTick() {
   LASTINPUTINFO input{sizeof input, 0};
@@ -30,11 +31,12 @@ bool DesktopName(HDESK desktop, wchar_t (&name)[64]) {
 
 }  // namespace
 
-InputSampler::InputSampler() {
+InputSampler::InputSampler(Hooks hooks) {
+  gKeySeen = false;
+  if (hooks == Hooks::kNone) return;
   HINSTANCE module = ::GetModuleHandleW(nullptr);
   keyboard_.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardProc, module, 0));
   mouse_.reset(::SetWindowsHookExW(WH_MOUSE_LL, &MouseProc, module, 0));
-  gKeySeen = false;
 }
 
 InputSampler::~InputSampler() = default;
@@ -43,6 +45,7 @@ LRESULT CALLBACK InputSampler::KeyboardProc(int code, WPARAM wParam, LPARAM lPar
   if (code == HC_ACTION) {
     gLastKeyTick = ::GetTickCount();
     gKeySeen = true;
+    ++gHookCalls;
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -50,6 +53,7 @@ LRESULT CALLBACK InputSampler::KeyboardProc(int code, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK InputSampler::MouseProc(int code, WPARAM wParam, LPARAM lParam) {
   // Buttons and the wheel are the user's; movement alone may be a desk knocked
   // or a mouse mover.
+  if (code == HC_ACTION) ++gHookCalls;
   if (code == HC_ACTION && wParam != WM_MOUSEMOVE) {
     gLastKeyTick = ::GetTickCount();
     gKeySeen = true;
@@ -72,9 +76,22 @@ bool InputSampler::IsScreenSaverRunning() {
   return ::SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running == TRUE;
 }
 
-Sample InputSampler::Take() const {
+Sample InputSampler::Take() {
   DWORD now = ::GetTickCount();
   DWORD lastInput = LastInputTick();
+  POINT cursor{};
+  if (!::GetCursorPos(&cursor)) cursor = lookedCursor_;  // the secure desktop's: not ours to see
+  // New input that no hook saw, with the pointer where it was: a key the
+  // hooks could not see.
+  if (looked_ && lastInput != lookedInput_ && gHookCalls == lookedHookCalls_ && cursor.x == lookedCursor_.x &&
+      cursor.y == lookedCursor_.y) {
+    gLastKeyTick = lastInput;
+    gKeySeen = true;
+  }
+  looked_ = true;
+  lookedInput_ = lastInput;
+  lookedHookCalls_ = gHookCalls;
+  lookedCursor_ = cursor;
   // Before the first key the hooks saw, the session's last input of any kind
   // stands for it: the agent cannot know what came before it started.
   DWORD lastKey = gKeySeen ? gLastKeyTick : lastInput;

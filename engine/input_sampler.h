@@ -6,6 +6,9 @@
 // Keys, buttons and the wheel are told apart from movement by low-level
 // keyboard and mouse hooks, called on the agent's one thread from its
 // message loop; they only note the time. GetLastInputInfo gives the rest.
+// Input the hooks cannot see (typed into a program that runs elevated, whose
+// input no hook of the user's sees) moves GetLastInputInfo alone: with the
+// mouse pointer where it was, it counts as a key.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +20,11 @@ namespace lullan::engine {
 
 class InputSampler {
  public:
+  enum class Hooks { kInstall, kNone };
   // Installs the hooks (one sampler per process); input before this counts
-  // from the session's last input as GetLastInputInfo knows it.
-  InputSampler();
+  // from the session's last input as GetLastInputInfo knows it. Without
+  // hooks (they could not be installed) the pointer alone tells movement.
+  explicit InputSampler(Hooks hooks = Hooks::kInstall);
   ~InputSampler();
   InputSampler(const InputSampler&) = delete;
   InputSampler& operator=(const InputSampler&) = delete;
@@ -27,7 +32,7 @@ class InputSampler {
   bool hooked() const { return keyboard_ && mouse_; }
 
   // What the session looks like now.
-  Sample Take() const;
+  Sample Take();
 
   // The workstation is locked when the input desktop is not the agent's own
   // (or cannot even be opened: the secure desktop).
@@ -40,6 +45,11 @@ class InputSampler {
 
   unique_hook keyboard_;
   unique_hook mouse_;
+  // The last look: GetLastInputInfo's tick, the hooks' count, the pointer.
+  bool looked_ = false;
+  DWORD lookedInput_ = 0;
+  unsigned lookedHookCalls_ = 0;
+  POINT lookedCursor_{};
 };
 
 // Which samples go to the service. A change of the lock or the screen saver

@@ -35,6 +35,9 @@ struct WatchedSession {
   bool agentEverStarted = false;
   bool agentConnected = false;
   bool pipeOpen = false;
+  // A failure is recorded once, until things go right again.
+  bool agentTrouble = false;
+  bool pipeTrouble = false;
   // What the agent and the samplers saw, on the service's clock.
   Tick lastInput = 0;
   Tick lastKeyInput = 0;

@@ -68,10 +68,10 @@ class EngineTest : public ::testing::Test {
     test::WriteString(HKEY_LOCAL_MACHINE, versionKey, name, text);
   }
 
-  void StartEngine() {
+  void StartEngine(const std::wstring& agentProgram = test::TestProgramFolder() + L"\\stub_agent.exe") {
     EngineOptions options;
     options.versionKeyPath = versionKey;
-    options.agentProgram = test::TestProgramFolder() + L"\\stub_agent.exe";
+    options.agentProgram = agentProgram;
     options.agentRestartWait = 0;
     options.agentQuitWait = 500;
     engine = std::make_unique<Engine>(options);
@@ -244,6 +244,32 @@ TEST_F(EngineTest, ALogDirThatCannotTakeTheLogSendsItToTheInstallationDirectory)
                        Narrow(folder) + "\" instead"),
             std::string::npos)
       << Log();
+}
+
+// A session whose agent cannot start, or whose pipe someone else holds,
+// would otherwise fill the event log: each is recorded once, and tried again.
+TEST_F(EngineTest, AnAgentOrPipeThatCannotStartIsRecordedOnceAndTriedAgain) {
+  unique_file squatter(
+      ::CreateNamedPipeW(AgentPipeName(1).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 0, 0, 0, nullptr));
+  ASSERT_TRUE(squatter);
+  StartEngine(folder + L"\\missing.exe");
+  for (int rescan = 0; rescan < 3; ++rescan) {
+    ASSERT_TRUE(TurnUntil([&] { return !engine->sessions().Find(1)->pipeOpen; })) << "the pipe did not fail";
+    engine->reports().Push(SessionsChanged{});  // the next look at the sessions tries again
+    engine->Turn();
+  }
+  int agentRecords = 0;
+  int pipeRecords = 0;
+  for (const auto& event : events.events) {
+    agentRecords += event.id == kEventAgentFailed;
+    pipeRecords += event.id == kEventPipeFailed;
+  }
+  EXPECT_EQ(agentRecords, 1) << Log();
+  EXPECT_EQ(pipeRecords, 1) << Log();
+  size_t attempts = 0;
+  for (size_t at = Log().find("cannot start"); at != std::string::npos; at = Log().find("cannot start", at + 1))
+    ++attempts;
+  EXPECT_GE(attempts, 3u) << "the agent is tried again\n" << Log();
 }
 
 TEST_F(EngineTest, AnAgentThatEndsIsStartedAgainAndStoppingEndsTheAgents) {

@@ -97,40 +97,57 @@ TEST(SampleGate, SendsWhatTheServiceNeedsAndLittleElse) {
   EXPECT_TRUE(send(Idle(100, 19100, true), 140000));
 }
 
-// The agent's hooks tell keys apart from mouse movement. Input is injected
-// with SendInput, which Wine's hooks see as a user's.
-TEST(InputSampler, KeysCountAsKeyInputAndMouseMovementOnlyAsInput) {
-  InputSampler sampler;
-  ASSERT_TRUE(sampler.hooked()) << "error " << ::GetLastError();
-  auto pump = [](DWORD ms) {
-    for (DWORD end = ::GetTickCount() + ms; static_cast<LONG>(end - ::GetTickCount()) > 0;) {
-      MSG message;
-      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-  };
+// Input injected with SendInput, which Wine's hooks see as a user's; the
+// messages pumped meanwhile, as the agent's loop does.
+void Pump(DWORD ms) {
+  for (DWORD end = ::GetTickCount() + ms; static_cast<LONG>(end - ::GetTickCount()) > 0;) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+void PressShift() {
   INPUT key[2] = {};
   key[0].type = key[1].type = INPUT_KEYBOARD;
   key[0].ki.wVk = key[1].ki.wVk = VK_SHIFT;
   key[1].ki.dwFlags = KEYEVENTF_KEYUP;
   ASSERT_EQ(::SendInput(2, key, sizeof(INPUT)), 2u);
-  pump(300);
-  Sample afterKey = sampler.Take();
-  EXPECT_LT(afterKey.keyIdleMs, 1000u);
-  EXPECT_LT(afterKey.inputIdleMs, 1000u);
+}
 
-  pump(1500);
+void MoveMouse(LONG by) {
   INPUT move{};
   move.type = INPUT_MOUSE;
-  move.mi.dx = 7;
-  move.mi.dy = 7;
+  move.mi.dx = by;
+  move.mi.dy = by;
   move.mi.dwFlags = MOUSEEVENTF_MOVE;
   ASSERT_EQ(::SendInput(1, &move, sizeof move), 1u);
-  pump(300);
-  Sample afterMove = sampler.Take();
-  EXPECT_LT(afterMove.inputIdleMs, 1000u) << "movement is input";
-  EXPECT_GE(afterMove.keyIdleMs, 1500u) << "but not a key, a button or the wheel";
-  EXPECT_FALSE(afterMove.locked) << "the agent's own desktop takes the input";
+}
+
+// With its hooks, the agent tells keys apart from mouse movement; without
+// them (input to an elevated program, which no hook of the user's sees, or
+// hooks that could not be installed) the pointer tells: input that leaves it
+// where it was is a key.
+TEST(InputSampler, KeysCountAsKeyInputAndMouseMovementOnlyAsInput) {
+  for (InputSampler::Hooks hooks : {InputSampler::Hooks::kInstall, InputSampler::Hooks::kNone}) {
+    SCOPED_TRACE(hooks == InputSampler::Hooks::kInstall ? "with hooks" : "without hooks");
+    InputSampler sampler(hooks);
+    ASSERT_EQ(sampler.hooked(), hooks == InputSampler::Hooks::kInstall) << "error " << ::GetLastError();
+    sampler.Take();
+    PressShift();
+    Pump(300);
+    Sample afterKey = sampler.Take();
+    EXPECT_LT(afterKey.keyIdleMs, 1000u);
+    EXPECT_LT(afterKey.inputIdleMs, 1000u);
+
+    Pump(1500);
+    MoveMouse(hooks == InputSampler::Hooks::kInstall ? 7 : -7);
+    Pump(300);
+    Sample afterMove = sampler.Take();
+    EXPECT_LT(afterMove.inputIdleMs, 1000u) << "movement is input";
+    EXPECT_GE(afterMove.keyIdleMs, 1500u) << "but not a key, a button or the wheel";
+    EXPECT_FALSE(afterMove.locked) << "the agent's own desktop takes the input";
+  }
 }
 
 }  // namespace
