@@ -71,8 +71,11 @@ class Client {
       if (pipe_) break;
       ::Sleep(50);  // the pipe thread opens it shortly
     }
+    if (!pipe_) return false;
+    // A client the service turns away may be gone before it can set its mode.
     DWORD mode = PIPE_READMODE_MESSAGE;
-    return pipe_ && ::SetNamedPipeHandleState(pipe_.get(), &mode, nullptr, nullptr);
+    ::SetNamedPipeHandleState(pipe_.get(), &mode, nullptr, nullptr);
+    return true;
   }
   bool Write(const std::vector<BYTE>& bytes) {
     DWORD written = 0;
