@@ -142,16 +142,14 @@ void Engine::Run(HANDLE stop) {
   for (;;) {
     Turn();
     Tick now = clock_.Now();
-    std::optional<Tick> wake = NextWake(now);
-    DWORD timeout = INFINITE;
-    if (wake) timeout = *wake <= now ? 0 : static_cast<DWORD>(std::min<Tick>(*wake - now, 0x7FFFFFFF));
+    DWORD timeout = static_cast<DWORD>(std::min<Tick>(NextWake(now) - now, 0x7FFFFFFF));
     DWORD woke = ::WaitForMultipleObjects(ARRAYSIZE(waits), waits, FALSE, timeout);
     if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) return;
     if (woke == WAIT_OBJECT_0 + 2 && !configDirtyAt_) configDirtyAt_ = clock_.Now() + kConfigSettle;
   }
 }
 
-std::optional<Tick> Engine::NextWake(Tick now) const {
+Tick Engine::NextWake(Tick now) const {
   Tick wake = std::min(nextRescan_, nextSample_);
   auto consider = [&wake](Tick at) { wake = std::min(wake, at); };
   if (configDirtyAt_) consider(*configDirtyAt_);
@@ -171,7 +169,7 @@ std::optional<Tick> Engine::NextWake(Tick now) const {
 void Engine::Turn() {
   Tick now = clock_.Now();
   if (configDirtyAt_ && now >= *configDirtyAt_) LoadConfig();
-  ApplyReports(now);
+  ApplyReports();
   if (rescanNeeded_ || now >= nextRescan_) Rescan(now);
   for (auto& session : sessions_.sessions()) {
     if (session->connected) EnsureAgent(*session, now);
@@ -192,7 +190,7 @@ void Engine::Turn() {
   KeepSims(now);
 }
 
-void Engine::ApplyReports(Tick now) {
+void Engine::ApplyReports() {
   while (std::optional<EngineReport> report = reports_.Take()) {
     if (auto* sampled = std::get_if<AgentSampled>(&*report)) {
       WatchedSession* session = sessions_.Find(sampled->session);
@@ -233,7 +231,6 @@ void Engine::ApplyReports(Tick now) {
       rescanNeeded_ = true;
     }
   }
-  (void)now;
 }
 
 void Engine::Rescan(Tick now) {

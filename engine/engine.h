@@ -79,13 +79,14 @@ class Engine {
  private:
   void LoadConfig();
   void WatchConfig();
-  void ApplyReports(Tick now);
+  void ApplyReports();
   void Rescan(Tick now);
   void EnsureAgent(WatchedSession& session, Tick now);
   void Decide(Tick now);
   void KeepSims(Tick now);
   void WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size);
-  std::optional<Tick> NextWake(Tick now) const;
+  // The next moment the engine has something to do (never before `now`).
+  Tick NextWake(Tick now) const;
 
   EngineOptions options_;
   TickClock clock_;
