@@ -4,7 +4,6 @@
 // values and shows that the process's handle count and private bytes stay
 // flat after the first copy, and how long one cycle takes.
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "monitor_log.h"
 #include "monitor_state.h"
 #include "product.h"
+#include "process_measures.h"
 #include "profile_sync.h"
 #include "registry_fixture.h"
 #include "text_format.h"
@@ -27,40 +27,8 @@ struct Sample {
   SIZE_T privateBytes;
 };
 
-// Open handles of this process. Wine's process counters report 0, so the
-// handle table is walked: a handle value is open when the system can tell
-// its flags.
-DWORD CountOpenHandles() {
-  DWORD reported = 0;
-  if (::GetProcessHandleCount(::GetCurrentProcess(), &reported) && reported > 0) return reported;
-  DWORD open = 0;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++open;
-  }
-  return open;
-}
-
-// Committed private memory: the process's private bytes, summed region by
-// region (Wine's PrivateUsage counter is 0).
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                             sizeof counters) &&
-      counters.PrivateUsage > 0)
-    return counters.PrivateUsage;
-  SIZE_T total = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const BYTE* at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;
-       at = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-    if (region.RegionSize == 0) break;
-  }
-  return total;
-}
-
-Sample Measure() { return Sample{CountOpenHandles(), PrivateBytes()}; }
+// Wine's process counters report 0: both are walked (process_measures.h).
+Sample Measure() { return Sample{bench::CountOpenHandles(), bench::PrivateBytes(::GetCurrentProcess())}; }
 
 }  // namespace
 
@@ -104,11 +72,11 @@ int wmain(int argc, wchar_t** argv) {
 
   // The walk must see a key left open, or its flat line would prove nothing.
   {
-    DWORD before = CountOpenHandles();
+    DWORD before = bench::CountOpenHandles();
     unique_hkey probe;
     ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, local.c_str(), 0, KEY_READ, probe.put());
     std::printf("handle count self-check: one open key shows as %+ld\n",
-                static_cast<long>(CountOpenHandles()) - static_cast<long>(before));
+                static_cast<long>(bench::CountOpenHandles()) - static_cast<long>(before));
   }
   machines.requests.clear();
 

@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include <string>
+
 #include "handles.h"
 
 namespace lullan {
@@ -96,6 +98,47 @@ class Win32EventLog final : public EventLog {
   BOOL DeregisterSource(HANDLE source) override { return ::DeregisterEventSource(source); }
 };
 
+// wtsapi32.dll is loaded when the sessions are first asked about: the
+// idle-logoff service does, and every other program starts without it.
+class Win32Sessions final : public Sessions {
+ public:
+  BOOL EnumerateSessions(PWTS_SESSION_INFOW* sessions, DWORD* count) override {
+    auto enumerate = Find<decltype(&::WTSEnumerateSessionsW)>("WTSEnumerateSessionsW");
+    return enumerate && enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, sessions, count);
+  }
+  void FreeMemory(PVOID memory) override {
+    if (auto free = Find<decltype(&::WTSFreeMemory)>("WTSFreeMemory")) free(memory);
+  }
+  DWORD GetActiveConsoleSessionId() override { return ::WTSGetActiveConsoleSessionId(); }
+  BOOL QueryUserToken(ULONG sessionId, PHANDLE token) override {
+    auto query = Find<decltype(&::WTSQueryUserToken)>("WTSQueryUserToken");
+    return query && query(sessionId, token);
+  }
+  BOOL ProcessIdToSessionId(DWORD processId, DWORD* sessionId) override {
+    return ::ProcessIdToSessionId(processId, sessionId);
+  }
+  BOOL LogoffSession(DWORD sessionId, BOOL wait) override {
+    auto logoff = Find<decltype(&::WTSLogoffSession)>("WTSLogoffSession");
+    return logoff && logoff(WTS_CURRENT_SERVER_HANDLE, sessionId, wait);
+  }
+
+ private:
+  // The system's own copy, by its full path; kept loaded for the process.
+  template <typename Function>
+  static Function Find(const char* name) {
+    static const HMODULE library = [] {
+      wchar_t system[MAX_PATH];
+      UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+      if (length == 0 || length >= MAX_PATH) return HMODULE{};
+      std::wstring path(system, length);
+      path += L"\\wtsapi32.dll";
+      return ::LoadLibraryW(path.c_str());
+    }();
+    if (!library) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+  }
+};
+
 Platform MakeWin32Platform() {
   static Win32Domain domain;
   static Win32RemoteRegistry remoteRegistry;
@@ -104,7 +147,8 @@ Platform MakeWin32Platform() {
   static Win32SystemExit systemExit;
   static Win32Clock clock;
   static Win32EventLog eventLog;
-  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit, &clock, &eventLog};
+  static Win32Sessions sessions;
+  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit, &clock, &eventLog, &sessions};
 }
 
 Platform& Installed() {

@@ -1,6 +1,7 @@
 // The seams: the few Win32 services that Wine cannot give the tests (other
-// machines, a domain, DCOM to another computer, the event log) or that would
-// end the test run (ExitWindowsEx), plus the clock. Each seam mirrors the
+// machines, a domain, DCOM to another computer, the event log, the terminal
+// sessions of a machine) or that would end the test run (ExitWindowsEx,
+// WTSLogoffSession), plus the clock. Each seam mirrors the
 // Win32 calls it stands for, so the code using it reads like Win32 code.
 //
 // platform() returns the installed implementations; the Win32 ones are
@@ -11,6 +12,7 @@
 #include <windows.h>
 #include <lm.h>
 #include <objbase.h>
+#include <wtsapi32.h>
 
 namespace lullan {
 
@@ -86,6 +88,23 @@ class EventLog {
   virtual BOOL DeregisterSource(HANDLE source) = 0;
 };
 
+// The interactive sessions of this machine, as the idle-logoff service sees
+// them: WTSEnumerateSessionsW (freed with FreeMemory), the console session,
+// each session's user token, the session of a process, and ending a session.
+// Under Wine the list is empty, the console is session 1, every token is the
+// caller's own and a logoff fails.
+class Sessions {
+ public:
+  virtual ~Sessions() = default;
+  virtual BOOL EnumerateSessions(PWTS_SESSION_INFOW* sessions, DWORD* count) = 0;
+  virtual void FreeMemory(PVOID memory) = 0;
+  virtual DWORD GetActiveConsoleSessionId() = 0;
+  // A primary token of the session's user, closed with CloseHandle by the caller.
+  virtual BOOL QueryUserToken(ULONG sessionId, PHANDLE token) = 0;
+  virtual BOOL ProcessIdToSessionId(DWORD processId, DWORD* sessionId) = 0;
+  virtual BOOL LogoffSession(DWORD sessionId, BOOL wait) = 0;
+};
+
 struct Platform {
   Domain* domain;
   RemoteRegistry* remoteRegistry;
@@ -94,6 +113,7 @@ struct Platform {
   SystemExit* systemExit;
   Clock* clock;
   EventLog* eventLog;
+  Sessions* sessions;
 };
 
 // The implementations in force for this process.
@@ -110,6 +130,11 @@ struct RemoteServiceHandle {
   static type invalid() noexcept { return nullptr; }
   static void close(type h) noexcept { platform().remoteServices->CloseHandle(h); }
 };
+struct SessionMemory {  // what Sessions::EnumerateSessions hands back
+  using type = PWTS_SESSION_INFOW;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type p) noexcept { platform().sessions->FreeMemory(p); }
+};
 struct EventSource {
   using type = HANDLE;
   static type invalid() noexcept { return nullptr; }
@@ -124,4 +149,5 @@ struct EventSource {
 namespace lullan {
 using unique_remote_service = unique_any<traits::RemoteServiceHandle>;
 using unique_event_source = unique_any<traits::EventSource>;
+using unique_session_list = unique_any<traits::SessionMemory>;
 }  // namespace lullan

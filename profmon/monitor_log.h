@@ -17,14 +17,9 @@
 
 #include "critical_section.h"
 #include "handles.h"
+#include "log_file.h"
 
 namespace lullan::profmon {
-
-// True for a path in the device namespace ("\\.\", "\\?\", "\\?\UNC\", "\??\",
-// slashes or backslashes) or in a server's named-pipe or mailslot namespace
-// ("\\server\pipe\..."): no place for a file written by LocalSystem. An
-// ordinary share ("\\server\share\...") is a place like any other.
-bool IsDevicePath(std::wstring_view path);
 
 class MonitorLog {
  public:
@@ -35,8 +30,7 @@ class MonitorLog {
   MonitorLog& operator=(const MonitorLog&) = delete;
 
   // Opens "<directory>\LConfigMon.log" (emptying it) unless a file is open;
-  // held lines are written first. A folder in the device namespace, a file
-  // that is no plain file on disk or that has other links (hard links) is
+  // held lines are written first. What OpenLogFile (log_file.h) refuses is
   // refused; on kFailed `whyNot`, when given, says why.
   OpenResult OpenIfClosed(const wchar_t* directory, std::wstring* whyNot = nullptr);
   // Writes one line, opening the file in `directory` first if none is open;

@@ -1,54 +1,35 @@
 #include "registry_values.h"
 
-#include <vector>
-
+#include "registry_value.h"
 #include "text_format.h"
 
 namespace lullan::profmon {
 
-bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD* value) {
-  DWORD type = REG_NONE;
-  DWORD data = 0;
-  DWORD size = sizeof data;
-  if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
-    return false;
-  if (type != REG_DWORD || size != sizeof data) return false;
-  *value = data;
+namespace {
+// The monitor's fields hold at most `capacity - 1` characters: a text stored
+// in more than `capacity` characters is refused, and one of exactly that many
+// without a terminator ends one short.
+bool Fill(const std::optional<std::wstring>& text, wchar_t* buffer, size_t capacity) {
+  if (!text) return false;
+  CopyText(buffer, capacity, *text);
   return true;
+}
+}  // namespace
+
+bool ReadDwordValue(HKEY key, const wchar_t* name, DWORD* value) {
+  std::optional<DWORD> stored = registry::TryGetDword(key, name);
+  if (stored) *value = *stored;
+  return stored.has_value();
 }
 
 bool ReadStringValue(HKEY key, const wchar_t* name, wchar_t* buffer, size_t capacity, DWORD* type) {
   if (capacity == 0) return false;
-  // The room the setting has, terminator included; a longer text is refused.
-  std::vector<wchar_t> data(capacity + 1, L'\0');
-  DWORD stored = REG_NONE;
-  DWORD size = static_cast<DWORD>(capacity * sizeof(wchar_t));
-  if (::RegQueryValueExW(key, name, nullptr, &stored, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-    return false;
-  if (stored != REG_SZ && stored != REG_EXPAND_SZ) return false;
-  if (type) *type = stored;
-  // A text stored without its terminator ends where its data ends.
-  size_t length = size / sizeof(wchar_t);
-  if (length >= capacity) length = capacity - 1;
-  data[length] = L'\0';
-  for (size_t i = 0; i <= length; ++i) {
-    buffer[i] = data[i];
-    if (data[i] == L'\0') break;
-  }
-  return true;
+  return Fill(registry::TryGetText(key, name, capacity, type), buffer, capacity);
 }
 
 bool ReadPathValue(HKEY key, const wchar_t* name, wchar_t* buffer, size_t capacity) {
-  std::vector<wchar_t> text(capacity, L'\0');
-  DWORD type = REG_NONE;
-  if (!ReadStringValue(key, name, text.data(), capacity, &type)) return false;
-  if (type == REG_EXPAND_SZ) {
-    std::vector<wchar_t> expanded(capacity, L'\0');
-    DWORD length = ::ExpandEnvironmentStringsW(text.data(), expanded.data(), static_cast<DWORD>(capacity));
-    if (length == 0 || length > capacity) return false;
-    text.swap(expanded);
-  }
-  return CopyText(buffer, capacity, text.data());
+  if (capacity == 0) return false;
+  return Fill(registry::TryGetExpandedText(key, name, capacity), buffer, capacity);
 }
 
 }  // namespace lullan::profmon

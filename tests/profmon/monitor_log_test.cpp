@@ -238,10 +238,10 @@ TEST(MonitorLogFolder, DeviceNamespacePathsAreKnownWhateverTheirSpelling) {
                                 L"\\\\?\\C:\\Lullan\\LConfigMon.log", L"\\\\?\\UNC\\server\\share\\LConfigMon.log",
                                 L"\\??\\C:\\Lullan\\LConfigMon.log", L"\\\\server\\pipe\\LConfigMon.log",
                                 L"\\\\server\\PIPE\\LConfigMon.log", L"\\\\server\\mailslot\\LConfigMon.log"})
-    EXPECT_TRUE(profmon::IsDevicePath(device)) << device;
+    EXPECT_TRUE(IsDevicePath(device)) << device;
   for (const wchar_t* file : {L"\\\\server\\share\\LConfigMon.log", L"\\\\server\\pipes\\LConfigMon.log",
                               L"C:\\Program Files\\Lullan\\LConfigMon.log", L".\\LConfigMon.log"})
-    EXPECT_FALSE(profmon::IsDevicePath(file)) << file;
+    EXPECT_FALSE(IsDevicePath(file)) << file;
 }
 
 TEST_F(MonitorLogTest, ALogThatNoFolderCanTakeEndsTheService) {

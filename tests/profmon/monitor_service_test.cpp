@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "handles.h"
+#include "installed_service.h"
 #include "product.h"
 #include "program_runner.h"
 #include "registry_fixture.h"
@@ -27,31 +28,7 @@ std::wstring ComputerName() {
   return name;
 }
 
-DWORD ServiceState() {
-  unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_QUERY_STATUS));
-  SERVICE_STATUS status{};
-  if (!service || !::QueryServiceStatus(service.get(), &status)) return 0;
-  return status.dwCurrentState;
-}
-
-bool WaitForState(DWORD state, std::chrono::seconds limit) {
-  for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(200ms)) {
-    if (ServiceState() == state) return true;
-  }
-  return false;
-}
-
-// True once the service control manager no longer knows the monitor: a
-// removed service lingers, marked for deletion, until its process has ended.
-bool WaitUntilGone(std::chrono::seconds limit) {
-  for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(200ms)) {
-    unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_QUERY_STATUS));
-    if (!service && ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return true;
-  }
-  return false;
-}
+const InstalledService kMonitor{kMonitorServiceName};
 
 size_t CountOf(const std::string& text, const std::string& part) {
   size_t count = 0;
@@ -59,20 +36,11 @@ size_t CountOf(const std::string& text, const std::string& part) {
   return count;
 }
 
-bool ServiceCall(bool start) {
-  unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_ALL_ACCESS));
-  if (!service) return false;
-  SERVICE_STATUS status{};
-  return start ? ::StartServiceW(service.get(), 0, nullptr) != FALSE
-               : ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) != FALSE;
-}
-
 class MonitorServiceTest : public ::testing::Test {
  protected:
   MonitorServiceTest() {
     RunProgram(L"profmon.exe", L"-remove");
-    EXPECT_TRUE(WaitUntilGone(30s)) << "a monitor service from an earlier test is still registered";
+    EXPECT_TRUE(kMonitor.WaitUntilGone(30s)) << "a monitor service from an earlier test is still registered";
     DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
@@ -82,7 +50,7 @@ class MonitorServiceTest : public ::testing::Test {
   }
   ~MonitorServiceTest() override {
     RunProgram(L"profmon.exe", L"-remove");
-    WaitUntilGone(30s);
+    kMonitor.WaitUntilGone(30s);
     DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
     ::DeleteFileW(LogFile().c_str());
     ::RemoveDirectoryW(logFolder.c_str());
@@ -124,8 +92,8 @@ TEST_F(MonitorServiceTest, InstalledStartedFollowsTheProfileStoppedAndRemoved) {
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kServiceKey, L"ImagePath"), TestProgramFolder() + L"\\profmon.exe");
 
   auto started = Clock::now();
-  ASSERT_TRUE(ServiceCall(true)) << "StartService failed: " << ::GetLastError();
-  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s)) << "state " << ServiceState();
+  ASSERT_TRUE(kMonitor.Start()) << "StartService failed: " << ::GetLastError();
+  ASSERT_TRUE(kMonitor.WaitForState(SERVICE_RUNNING, 30s)) << "state " << kMonitor.State();
 
   // The stamps are first compared in the fourth cycle, two minutes after start.
   std::optional<DWORD> idle;
@@ -140,8 +108,8 @@ TEST_F(MonitorServiceTest, InstalledStartedFollowsTheProfileStoppedAndRemoved) {
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, versionKey + L"\\Groups", L"mDomain Users"), 30u);
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, versionKey, L"ProfileLastChanged"), 0x000E0005u);
 
-  ASSERT_TRUE(ServiceCall(false)) << "ControlService failed: " << ::GetLastError();
-  ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 30s)) << "state " << ServiceState();
+  ASSERT_TRUE(kMonitor.Stop()) << "ControlService failed: " << ::GetLastError();
+  ASSERT_TRUE(kMonitor.WaitForState(SERVICE_STOPPED, 30s)) << "state " << kMonitor.State();
   std::string log = LogText();
   EXPECT_NE(log.find("GetRegParams: opened log file"), std::string::npos) << log;
   EXPECT_NE(log.find("dbg> bRefreshRemoteConfig = true"), std::string::npos) << log;
@@ -160,15 +128,15 @@ TEST_F(MonitorServiceTest, RemovingARunningServiceStopsItFirst) {
             "dbg: in wmain\n"
             "dbg: run service as user LocalSystem\n"
             "Lullan Configuration Monitor installed.\n");
-  ASSERT_TRUE(ServiceCall(true)) << "StartService failed: " << ::GetLastError();
-  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s)) << "state " << ServiceState();
+  ASSERT_TRUE(kMonitor.Start()) << "StartService failed: " << ::GetLastError();
+  ASSERT_TRUE(kMonitor.WaitForState(SERVICE_RUNNING, 30s)) << "state " << kMonitor.State();
   // The first cycle runs while starting, the second on the monitor thread.
   for (auto end = Clock::now() + 30s; Clock::now() < end && CountOf(LogText(), "leaving GetRegParams") < 2;) {
     std::this_thread::sleep_for(200ms);
   }
   ASSERT_EQ(CountOf(LogText(), "leaving GetRegParams"), 2u) << LogText();
 
-  DWORD stateBeforeRemove = ServiceState();
+  DWORD stateBeforeRemove = kMonitor.State();
   ProgramRun remove = RunProgram(L"profmon.exe", L"/REMOVE");
   EXPECT_EQ(remove.output,
             "dbg: in wmain\n"
@@ -178,18 +146,6 @@ TEST_F(MonitorServiceTest, RemovingARunningServiceStopsItFirst) {
       << "state before removing: " << stateBeforeRemove << "\nlog:\n"
       << LogText();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServiceKey));
-}
-
-// The process the service runs in, as an owner to wait on; none when stopped.
-unique_handle ServiceProcess() {
-  unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  unique_schandle service(::OpenServiceW(manager.get(), kMonitorServiceName, SERVICE_QUERY_STATUS));
-  SERVICE_STATUS_PROCESS status{};
-  DWORD size = 0;
-  if (!service || !::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                          sizeof status, &size))
-    return unique_handle();
-  return unique_handle(::OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
 }
 
 // "LogDir" normally comes with the shared profile, copied only from the fourth
@@ -212,20 +168,20 @@ TEST_F(MonitorServiceTest, ALogDirThatCannotTakeTheLogLeavesTheServiceRunningWit
     SCOPED_TRACE(Narrow(logDir));
     WriteString(HKEY_LOCAL_MACHINE, versionKey, L"LogDir", logDir);
     ::DeleteFileW(LogFile().c_str());
-    ASSERT_TRUE(ServiceCall(true)) << "StartService failed: " << ::GetLastError();
-    ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 30s)) << "state " << ServiceState() << "\nlog:\n" << LogText();
-    unique_handle process = ServiceProcess();
+    ASSERT_TRUE(kMonitor.Start()) << "StartService failed: " << ::GetLastError();
+    ASSERT_TRUE(kMonitor.WaitForState(SERVICE_RUNNING, 30s)) << "state " << kMonitor.State() << "\nlog:\n" << LogText();
+    unique_handle process = kMonitor.Process();
     ASSERT_TRUE(process) << "error " << ::GetLastError();
     // The second cycle, on the monitor thread, has run too.
     for (auto end = Clock::now() + 30s; Clock::now() < end && CountOf(LogText(), "leaving GetRegParams") < 2;)
       std::this_thread::sleep_for(200ms);
     EXPECT_EQ(CountOf(LogText(), "leaving GetRegParams"), 2u) << LogText();
-    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(kMonitor.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(CountOf(LogText(), "Error: can't open log file in \"" + Narrow(logDir) + "\": "), 1u) << LogText();
     EXPECT_EQ(CountOf(LogText(), "; logging to \"" + Narrow(logFolder) + "\" instead\r\n"), 1u) << LogText();
 
-    ASSERT_TRUE(ServiceCall(false)) << "ControlService failed: " << ::GetLastError() << "\nlog:\n" << LogText();
-    ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 30s)) << "state " << ServiceState();
+    ASSERT_TRUE(kMonitor.Stop()) << "ControlService failed: " << ::GetLastError() << "\nlog:\n" << LogText();
+    ASSERT_TRUE(kMonitor.WaitForState(SERVICE_STOPPED, 30s)) << "state " << kMonitor.State();
     // The next start needs a process of its own.
     EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the service's process did not end";
   }

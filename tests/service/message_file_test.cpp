@@ -21,11 +21,40 @@ static_assert(MSG_DISPATCHER_FAILED == kEventDispatcherFailed);
 static_assert(MSG_MONITOR_FAILED == kEventMonitorFailed);
 static_assert(MSG_PROFILE_SERVER_MISSING == kEventProfileServerMissing);
 static_assert(MSG_PROFILE_COPY_FAILED == kEventProfileCopyFailed);
+// And those the idle-logoff service reports.
+static_assert(MSG_ENGINE_STARTED == kEventEngineStarted);
+static_assert(MSG_ENGINE_STOPPING == kEventEngineStopping);
+static_assert(MSG_LOGGED_OFF == kEventLoggedOff);
+static_assert(MSG_SHUT_DOWN == kEventShutDown);
+static_assert(MSG_REBOOTED == kEventRebooted);
+static_assert(MSG_WOULD_ACT == kEventWouldAct);
+static_assert(MSG_LOGOFF_FORCED == kEventLogoffForced);
+static_assert(MSG_LOGGED_OFF_INSTEAD == kEventLoggedOffInstead);
+static_assert(MSG_ACTION_HELD == kEventActionHeld);
+static_assert(MSG_SCRIPT_MISSING == kEventScriptMissing);
+static_assert(MSG_SCRIPT_FAILED == kEventScriptFailed);
+static_assert(MSG_LOG_REFUSED == kEventLogRefused);
+static_assert(MSG_AGENT_FAILED == kEventAgentFailed);
+static_assert(MSG_ACTION_FAILED == kEventActionFailed);
+static_assert(MSG_PIPE_FAILED == kEventPipeFailed);
 
-constexpr DWORD kReportedEvents[] = {kEventMonitorStarted,       kEventMonitorStopping,   kEventDispatcherFailed,
-                                     kEventProfileServerMissing, kEventProfileCopyFailed, kEventMonitorFailed};
-// The one event reported with an insertion string: the text of the error.
-constexpr DWORD kEventWithText = kEventMonitorFailed;
+// Every event with the number of insertion strings it is reported with: its
+// text must use each, and no other (a %5 would show as it stands).
+struct Reported {
+  DWORD id;
+  int strings;
+};
+constexpr Reported kReportedEvents[] = {{kEventMonitorStarted, 0},    {kEventMonitorStopping, 0},
+                                        {kEventDispatcherFailed, 0},  {kEventProfileServerMissing, 0},
+                                        {kEventProfileCopyFailed, 0}, {kEventMonitorFailed, 1},
+                                        {kEventEngineStarted, 0},     {kEventEngineStopping, 0},
+                                        {kEventLoggedOff, 3},         {kEventShutDown, 3},
+                                        {kEventRebooted, 3},          {kEventWouldAct, 4},
+                                        {kEventLogoffForced, 3},      {kEventLoggedOffInstead, 3},
+                                        {kEventActionHeld, 4},        {kEventScriptMissing, 3},
+                                        {kEventScriptFailed, 4},      {kEventLogRefused, 3},
+                                        {kEventAgentFailed, 3},       {kEventActionFailed, 4},
+                                        {kEventPipeFailed, 2}};
 
 std::wstring Hex(DWORD id) {
   wchar_t text[16];
@@ -63,7 +92,7 @@ class MessageFile : public ::testing::Test {
 };
 
 TEST_F(MessageFile, EveryReportedEventReadsAsSentences) {
-  for (DWORD id : kReportedEvents) {
+  for (const auto [id, strings] : kReportedEvents) {
     // 0 is the search Event Viewer relies on; the table itself is US English.
     for (DWORD language : {0ul, static_cast<DWORD>(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US))}) {
       Lookup found = Message(id, language);
@@ -71,13 +100,25 @@ TEST_F(MessageFile, EveryReportedEventReadsAsSentences) {
       const std::wstring& text = *found.text;
       EXPECT_GT(text.size(), 40u) << Hex(id) << ": \"" << text << "\"";
       EXPECT_TRUE(text.ends_with(L".\r\n")) << Hex(id) << ": \"" << text << "\"";
-      // Other events come without insertion strings: a %1 would show as it stands.
-      if (id == kEventWithText) {
-        EXPECT_NE(text.find(L"%1"), std::wstring::npos) << Hex(id) << ": \"" << text << "\"";
-      } else {
+      for (int n = 1; n <= 5; ++n) {
+        bool used = text.find(FormatText(L"%%%d", n)) != std::wstring::npos;
+        EXPECT_EQ(used, n <= strings) << Hex(id) << " insertion %" << n << ": \"" << text << "\"";
+      }
+      if (strings == 0) {
         EXPECT_EQ(text.find(L'%'), std::wstring::npos) << Hex(id) << ": \"" << text << "\"";
       }
     }
+  }
+}
+
+// Event Viewer shows the record's type beside the text: a warning must read
+// as one.
+TEST(EventTypes, FollowTheSeverityOfEachIdentifier) {
+  for (const auto [id, strings] : kReportedEvents) {
+    WORD expected = (id >> 30) == 3   ? EVENTLOG_ERROR_TYPE
+                    : (id >> 30) == 2 ? EVENTLOG_WARNING_TYPE
+                                      : EVENTLOG_INFORMATION_TYPE;
+    EXPECT_EQ(EventTypeFor(id), expected) << Hex(id);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 
+#include "handles.h"
 #include "machine_names.h"
 
 namespace lullan::test {
@@ -20,14 +21,16 @@ HANDLE RecordingEventLog::RegisterSource(LPCWSTR serverName, LPCWSTR sourceName)
 }
 
 BOOL RecordingEventLog::Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount,
-                               DWORD dataSize, LPCWSTR*, LPVOID) {
+                               DWORD dataSize, LPCWSTR* strings, LPVOID) {
   auto it = sources_.find(source);
   if (it == sources_.end()) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  events.push_back(
-      Event{it->second.server, it->second.name, type, category, eventId, userSid != nullptr, stringCount, dataSize});
+  std::vector<std::wstring> texts;
+  for (WORD i = 0; strings && i < stringCount; ++i) texts.emplace_back(strings[i] ? strings[i] : L"");
+  events.push_back(Event{it->second.server, it->second.name, type, category, eventId, userSid != nullptr, stringCount,
+                         dataSize, std::move(texts)});
   return TRUE;
 }
 
@@ -84,6 +87,87 @@ BOOL RecordingSystemExit::ExitWindowsEx(UINT flags, DWORD reason) {
 bool RecordingSystemExit::EnableShutdownPrivilege() {
   ++privilegeRequests;
   return privilegeResult;
+}
+
+void FakeSessions::List(std::vector<Listed> sessions) {
+  std::lock_guard guard(lock_);
+  listed_ = std::move(sessions);
+}
+
+void FakeSessions::SetConsole(DWORD session) {
+  std::lock_guard guard(lock_);
+  console_ = session;
+}
+
+void FakeSessions::WithoutUser(DWORD session) {
+  std::lock_guard guard(lock_);
+  withoutUser_.insert(session);
+}
+
+void FakeSessions::PlaceProcess(DWORD processId, DWORD session) {
+  std::lock_guard guard(lock_);
+  processSessions_[processId] = session;
+}
+
+void FakeSessions::SetDefaultSession(DWORD session) {
+  std::lock_guard guard(lock_);
+  defaultSession_ = session;
+}
+
+void FakeSessions::SetLogoffResult(BOOL result) {
+  std::lock_guard guard(lock_);
+  logoffResult_ = result;
+}
+
+std::vector<DWORD> FakeSessions::loggedOff() const {
+  std::lock_guard guard(lock_);
+  return loggedOff_;
+}
+
+BOOL FakeSessions::EnumerateSessions(PWTS_SESSION_INFOW* sessions, DWORD* count) {
+  std::lock_guard guard(lock_);
+  auto* list = static_cast<PWTS_SESSION_INFOW>(
+      ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WTS_SESSION_INFOW) * (listed_.size() + 1)));
+  if (!list) return FALSE;
+  static wchar_t station[] = L"Console";
+  for (size_t i = 0; i < listed_.size(); ++i) list[i] = WTS_SESSION_INFOW{listed_[i].id, station, listed_[i].state};
+  *sessions = list;
+  *count = static_cast<DWORD>(listed_.size());
+  return TRUE;
+}
+
+void FakeSessions::FreeMemory(PVOID memory) { ::HeapFree(::GetProcessHeap(), 0, memory); }
+
+DWORD FakeSessions::GetActiveConsoleSessionId() {
+  std::lock_guard guard(lock_);
+  return console_;
+}
+
+BOOL FakeSessions::QueryUserToken(ULONG sessionId, PHANDLE token) {
+  {
+    std::lock_guard guard(lock_);
+    if (withoutUser_.count(sessionId)) {
+      ::SetLastError(ERROR_NO_TOKEN);
+      return FALSE;
+    }
+  }
+  unique_handle own;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, own.put())) return FALSE;
+  return ::DuplicateTokenEx(own.get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, token);
+}
+
+BOOL FakeSessions::ProcessIdToSessionId(DWORD processId, DWORD* sessionId) {
+  std::lock_guard guard(lock_);
+  auto placed = processSessions_.find(processId);
+  *sessionId = placed != processSessions_.end() ? placed->second : defaultSession_;
+  return TRUE;
+}
+
+BOOL FakeSessions::LogoffSession(DWORD sessionId, BOOL) {
+  std::lock_guard guard(lock_);
+  loggedOff_.push_back(sessionId);
+  if (!logoffResult_) ::SetLastError(ERROR_INVALID_FUNCTION);
+  return logoffResult_;
 }
 
 }  // namespace lullan::test

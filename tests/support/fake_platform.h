@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class ScopedPlatform {
   ScopedPlatform& Use(SystemExit& seam) { return Change(&Platform::systemExit, &seam); }
   ScopedPlatform& Use(Clock& seam) { return Change(&Platform::clock, &seam); }
   ScopedPlatform& Use(EventLog& seam) { return Change(&Platform::eventLog, &seam); }
+  ScopedPlatform& Use(Sessions& seam) { return Change(&Platform::sessions, &seam); }
 
  private:
   template <typename Seam>
@@ -63,6 +65,7 @@ class RecordingEventLog final : public EventLog {
     bool hasUserSid;
     WORD stringCount;
     DWORD dataSize;
+    std::vector<std::wstring> strings;
   };
   HANDLE RegisterSource(LPCWSTR serverName, LPCWSTR sourceName) override;
   BOOL Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID userSid, WORD stringCount, DWORD dataSize,
@@ -122,6 +125,47 @@ class RecordingSystemExit final : public SystemExit {
   int privilegeRequests = 0;
   BOOL exitResult = TRUE;       // what ExitWindowsEx returns
   bool privilegeResult = true;  // whether the privilege step succeeds
+};
+
+// The sessions of a machine as a test sets them: the sessions listed with
+// their states, the console session, a token for each (a copy of the test
+// process's own: the same user, groups and logon SID), the session each
+// process runs in, and the logoffs asked for, recorded. Used from several
+// threads at once (the engine's and its pipe thread).
+class FakeSessions final : public Sessions {
+ public:
+  struct Listed {
+    DWORD id;
+    WTS_CONNECTSTATE_CLASS state;
+  };
+  // What the list holds; empty, as under Wine, unless set.
+  void List(std::vector<Listed> sessions);
+  void SetConsole(DWORD session);
+  // Sessions nobody is logged on to: no token.
+  void WithoutUser(DWORD session);
+  // The session a process runs in (others: `defaultSession`).
+  void PlaceProcess(DWORD processId, DWORD session);
+  void SetDefaultSession(DWORD session);
+  // What a logoff returns (FALSE sets the last error 120, as Wine answers).
+  void SetLogoffResult(BOOL result);
+  std::vector<DWORD> loggedOff() const;
+
+  BOOL EnumerateSessions(PWTS_SESSION_INFOW* sessions, DWORD* count) override;
+  void FreeMemory(PVOID memory) override;
+  DWORD GetActiveConsoleSessionId() override;
+  BOOL QueryUserToken(ULONG sessionId, PHANDLE token) override;
+  BOOL ProcessIdToSessionId(DWORD processId, DWORD* sessionId) override;
+  BOOL LogoffSession(DWORD sessionId, BOOL wait) override;
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<Listed> listed_;
+  DWORD console_ = 1;
+  std::set<DWORD> withoutUser_;
+  std::map<DWORD, DWORD> processSessions_;
+  DWORD defaultSession_ = 1;
+  BOOL logoffResult_ = TRUE;
+  std::vector<DWORD> loggedOff_;
 };
 
 }  // namespace lullan::test

@@ -1,0 +1,318 @@
+// The engine in process, as the service runs it, on a workstation whose
+// sessions, clock, event log and exits are the test's: it watches the
+// sessions, keeps an agent in each, reads its configuration, acts through
+// the seams and records what it does.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "config_reader.h"
+#include "engine.h"
+#include "event_ids.h"
+#include "fake_platform.h"
+#include "packed_time.h"
+#include "pipe_protocol.h"
+#include "program_runner.h"
+#include "registry_fixture.h"
+#include "text_format.h"
+
+namespace lullan::engine {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadFileText(const std::wstring& path) {
+  std::ifstream file(Narrow(path), std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::wstring OwnUser() {
+  unique_handle token;
+  ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put());
+  TokenIdentity identity;
+  ReadTokenIdentity(token.get(), &identity);
+  return identity.user;
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  EngineTest()
+      : versionKey(FormatText(L"SOFTWARE\\Fennick\\LullanEngineTest-%lu", ::GetCurrentProcessId())), user(OwnUser()) {
+    scope_.Use(sessions).Use(clock).Use(events).Use(exits);
+    test::DeleteTree(HKEY_LOCAL_MACHINE, versionKey);
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    folder = FormatText(L"%slullan-engine-%lu", temp, ::GetCurrentProcessId());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    clock.now.wHour = 9;
+    clock.now.wMinute = 9;
+    Set(L"InstallDir", folder);
+    Set(L"UseLogFile", 1);
+    Set(L"EnableDailyLogoff", 1);
+    Set(L"DailyLogoffTime", PackTime(9, 10));
+  }
+  ~EngineTest() override {
+    engine.reset();
+    test::DeleteTree(HKEY_LOCAL_MACHINE, versionKey);
+    for (const wchar_t* file : {L"lullan.log", L"logoff.bat", L"ran.txt"})
+      ::DeleteFileW((folder + L"\\" + file).c_str());
+    ::RemoveDirectoryW(folder.c_str());
+  }
+
+  void Set(const wchar_t* name, DWORD value) { test::WriteDword(HKEY_LOCAL_MACHINE, versionKey, name, value); }
+  void Set(const wchar_t* name, const std::wstring& text) {
+    test::WriteString(HKEY_LOCAL_MACHINE, versionKey, name, text);
+  }
+
+  void StartEngine(const std::wstring& agentProgram = test::TestProgramFolder() + L"\\stub_agent.exe") {
+    EngineOptions options;
+    options.versionKeyPath = versionKey;
+    options.agentProgram = agentProgram;
+    options.agentRestartWait = 0;
+    options.agentQuitWait = 500;
+    engine = std::make_unique<Engine>(options);
+    ASSERT_TRUE(engine->Start()) << "error " << ::GetLastError();
+    engine->Turn();
+  }
+  // The engine's next decision, at the given local time.
+  void TurnAt(WORD hour, WORD minute) {
+    clock.now.wHour = hour;
+    clock.now.wMinute = minute;
+    engine->Turn();
+  }
+  // Turns until `done`, for at most five seconds.
+  bool TurnUntil(const std::function<bool()>& done) {
+    for (auto end = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < end;) {
+      engine->Turn();
+      if (done()) return true;
+      std::this_thread::sleep_for(20ms);
+    }
+    return done();
+  }
+  std::string Log() const { return ReadFileText(folder + L"\\lullan.log"); }
+  const test::RecordingEventLog::Event* FindEvent(DWORD id) const {
+    for (const auto& event : events.events) {
+      if (event.id == id) return &event;
+    }
+    return nullptr;
+  }
+
+  std::wstring versionKey;
+  std::wstring folder;
+  std::wstring user;
+  test::FakeSessions sessions;
+  test::FixedClock clock;
+  test::RecordingEventLog events;
+  test::RecordingSystemExit exits;
+  std::unique_ptr<Engine> engine;
+
+ private:
+  test::ScopedPlatform scope_;
+};
+
+TEST_F(EngineTest, AtTheDailyTimeEverySessionWithAUserIsLoggedOffAndRecorded) {
+  sessions.List({{1, WTSActive}, {2, WTSActive}, {3, WTSActive}, {4, WTSConnected}});
+  sessions.WithoutUser(3);  // the logon screen of a session being set up
+  StartEngine();
+  EXPECT_NE(Log().find("Session 1 (" + Narrow(user) + ") watched"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("Session 2 (" + Narrow(user) + ") watched"), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Session 3"), std::string::npos) << Log();
+
+  TurnAt(9, 10);
+  EXPECT_EQ(sessions.loggedOff(), (std::vector<DWORD>{1, 2}));
+  const auto* record = FindEvent(kEventLoggedOff);
+  ASSERT_TRUE(record) << "no logoff record";
+  EXPECT_EQ(record->source, L"Lullan");
+  EXPECT_EQ(record->type, EVENTLOG_INFORMATION_TYPE);
+  EXPECT_EQ(record->strings, (std::vector<std::wstring>{user, L"1", L"the daily logoff time 09:10 AM"}));
+  EXPECT_NE(Log().find("Logged off " + Narrow(user) + " (session 2): the daily logoff time 09:10 AM\r\n"),
+            std::string::npos)
+      << Log();
+  EXPECT_EQ(exits.calls.size(), 0u);
+}
+
+TEST_F(EngineTest, TheMachineIsShutDownOnceWhenEverySessionIsDue) {
+  Set(L"Action", L"Shutdown");
+  sessions.List({{1, WTSActive}, {2, WTSActive}});
+  StartEngine();
+  TurnAt(9, 10);
+  ASSERT_EQ(exits.calls.size(), 1u);
+  EXPECT_EQ(exits.calls[0].flags, static_cast<UINT>(EWX_SHUTDOWN | EWX_POWEROFF | EWX_FORCE));
+  EXPECT_EQ(exits.calls[0].reason,
+            static_cast<DWORD>(SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED));
+  EXPECT_EQ(exits.privilegeRequests, 1);
+  EXPECT_EQ(events.Ids(), (std::vector<DWORD>{kEventShutDown, kEventShutDown}));
+  EXPECT_TRUE(sessions.loggedOff().empty());
+}
+
+TEST_F(EngineTest, WithoutForceExitTheSessionsAgentIsAskedToLogOff) {
+  Set(L"ForceExit", 0);
+  StartEngine();
+  // The test plays the session's agent.
+  unique_file agent;
+  ASSERT_TRUE(TurnUntil([&] {
+    if (!agent)
+      agent.reset(
+          ::CreateFileW(AgentPipeName(1).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return agent && engine->sessions().Find(1)->agentConnected;
+  })) << Log();
+  DWORD mode = PIPE_READMODE_MESSAGE;
+  ::SetNamedPipeHandleState(agent.get(), &mode, nullptr, nullptr);
+
+  TurnAt(9, 10);
+  EXPECT_TRUE(sessions.loggedOff().empty()) << "its programs may refuse: the logoff is asked in the session";
+  BYTE bytes[kLongestMessage];
+  DWORD read = 0;
+  ASSERT_TRUE(::ReadFile(agent.get(), bytes, sizeof bytes, &read, nullptr)) << "error " << ::GetLastError();
+  std::optional<Message> told = Decode(std::span<const BYTE>(bytes, read));
+  EXPECT_TRUE(told && std::holds_alternative<LogOff>(*told));
+}
+
+TEST_F(EngineTest, TheLogoffScriptRunsAsTheUserAndTheLogoffFollowsWhenItEnds) {
+  const std::wstring script = folder + L"\\logoff.bat";
+  std::ofstream(Narrow(script)) << "@echo ran> \"" << Narrow(folder) << "\\ran.txt\"\r\n";
+  Set(L"RunScript", 1);
+  Set(L"LogoffScript", script);
+  StartEngine();
+  TurnAt(9, 10);
+  EXPECT_NE(Log().find("Running the logoff script"), std::string::npos) << Log();
+  ASSERT_TRUE(TurnUntil([&] { return !sessions.loggedOff().empty(); })) << Log();
+  EXPECT_EQ(ReadFileText(folder + L"\\ran.txt"), "ran\r\n") << "the script ran to its end first";
+}
+
+TEST_F(EngineTest, AMissingScriptIsRecordedAndTheActionGoesOn) {
+  Set(L"RunScript", 1);
+  Set(L"LogoffScript", folder + L"\\nowhere.bat");
+  StartEngine();
+  TurnAt(9, 10);
+  const auto* missing = FindEvent(kEventScriptMissing);
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->type, EVENTLOG_WARNING_TYPE);
+  EXPECT_EQ(missing->strings, (std::vector<std::wstring>{folder + L"\\nowhere.bat", user, L"1"}));
+  EXPECT_TRUE(TurnUntil([&] { return sessions.loggedOff() == std::vector<DWORD>{1}; })) << Log();
+}
+
+TEST_F(EngineTest, DryRunRecordsWhatWouldBeDoneAndDoesNothing) {
+  Set(L"DryRun", 1);
+  StartEngine();
+  TurnAt(9, 10);
+  EXPECT_TRUE(sessions.loggedOff().empty());
+  EXPECT_TRUE(exits.calls.empty());
+  const auto* would = FindEvent(kEventWouldAct);
+  ASSERT_TRUE(would);
+  EXPECT_EQ(would->strings, (std::vector<std::wstring>{user, L"1", L"the daily logoff time 09:10 AM", L"log off"}));
+  EXPECT_NE(Log().find("Dry run: would log off " + Narrow(user) + " (session 1)"), std::string::npos) << Log();
+}
+
+TEST_F(EngineTest, ALogoffThatFailsIsAnErrorRecord) {
+  sessions.SetLogoffResult(FALSE);
+  StartEngine();
+  TurnAt(9, 10);
+  const auto* failed = FindEvent(kEventActionFailed);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->type, EVENTLOG_ERROR_TYPE);
+  ASSERT_EQ(failed->strings.size(), 4u);
+  EXPECT_EQ(failed->strings[0], L"log off");
+  EXPECT_EQ(FindEvent(kEventLoggedOff), nullptr) << "nothing claims the session was logged off";
+}
+
+TEST_F(EngineTest, ASessionThatEndsLeavesItsUserInPrevUserAndSimsFollowsTheConsole) {
+  sessions.List({{1, WTSActive}, {2, WTSActive}});
+  StartEngine();
+  EXPECT_EQ(test::ReadDword(HKEY_LOCAL_MACHINE, versionKey, L"sims$"), 0u) << "the console's user is not idle yet";
+  EXPECT_FALSE(test::ReadString(HKEY_LOCAL_MACHINE, versionKey, L"PrevUser")) << "no session has ended";
+  sessions.List({{1, WTSActive}});
+  engine->reports().Push(SessionsChanged{});
+  engine->Turn();
+  EXPECT_EQ(test::ReadString(HKEY_LOCAL_MACHINE, versionKey, L"PrevUser"), user);
+  EXPECT_NE(Log().find("Session 2 (" + Narrow(user) + ") ended"), std::string::npos) << Log();
+}
+
+TEST_F(EngineTest, ALogDirThatCannotTakeTheLogSendsItToTheInstallationDirectory) {
+  Set(L"LogDir", L"\\\\.\\pipe");
+  StartEngine();
+  const auto* refused = FindEvent(kEventLogRefused);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->type, EVENTLOG_WARNING_TYPE);
+  EXPECT_EQ(refused->strings,
+            (std::vector<std::wstring>{L"\\\\.\\pipe", L"a device, not a folder", folder + L"\\lullan.log"}));
+  EXPECT_NE(Log().find("Error: can't open log file in \"\\\\.\\pipe\": a device, not a folder; logging to \"" +
+                       Narrow(folder) + "\" instead"),
+            std::string::npos)
+      << Log();
+}
+
+// A session whose agent cannot start, or whose pipe someone else holds,
+// would otherwise fill the event log: each is recorded once, and tried again.
+TEST_F(EngineTest, AnAgentOrPipeThatCannotStartIsRecordedOnceAndTriedAgain) {
+  unique_file squatter(
+      ::CreateNamedPipeW(AgentPipeName(1).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 0, 0, 0, nullptr));
+  ASSERT_TRUE(squatter);
+  StartEngine(folder + L"\\missing.exe");
+  for (int rescan = 0; rescan < 3; ++rescan) {
+    ASSERT_TRUE(TurnUntil([&] { return !engine->sessions().Find(1)->pipeOpen; })) << "the pipe did not fail";
+    engine->reports().Push(SessionsChanged{});  // the next look at the sessions tries again
+    engine->Turn();
+  }
+  int agentRecords = 0;
+  int pipeRecords = 0;
+  for (const auto& event : events.events) {
+    agentRecords += event.id == kEventAgentFailed;
+    pipeRecords += event.id == kEventPipeFailed;
+  }
+  EXPECT_EQ(agentRecords, 1) << Log();
+  EXPECT_EQ(pipeRecords, 1) << Log();
+  size_t attempts = 0;
+  for (size_t at = Log().find("cannot start"); at != std::string::npos; at = Log().find("cannot start", at + 1))
+    ++attempts;
+  EXPECT_GE(attempts, 3u) << "the agent is tried again\n" << Log();
+}
+
+TEST_F(EngineTest, AnAgentThatEndsIsStartedAgainAndStoppingEndsTheAgents) {
+  StartEngine();
+  WatchedSession* session = engine->sessions().Find(1);
+  ASSERT_TRUE(session && session->agent) << Log();
+  unique_handle first(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, session->agentProcessId));
+  ASSERT_TRUE(first);
+  ::TerminateProcess(first.get(), 9);
+  ::WaitForSingleObject(first.get(), 5000);
+  ASSERT_TRUE(TurnUntil([&] { return session->agent && ::WaitForSingleObject(session->agent.get(), 0) != 0; }));
+  EXPECT_NE(Log().find("The agent of session 1 ended (exit code 9)"), std::string::npos) << Log();
+
+  unique_handle second(::OpenProcess(SYNCHRONIZE, FALSE, session->agentProcessId));
+  ASSERT_TRUE(second);
+  engine->Stop();
+  // The stub does not answer Quit: it is ended when its time is up.
+  EXPECT_EQ(::WaitForSingleObject(second.get(), 0), WAIT_OBJECT_0) << "the agent outlived the service";
+  EXPECT_NE(Log().find("The agent of session 1 did not quit; ended"), std::string::npos) << Log();
+}
+
+// The configuration changes while the engine runs, as the console, setup's
+// sheet or the monitor change it: it applies within seconds.
+TEST_F(EngineTest, AChangedConfigurationAppliesWithoutARestart) {
+  test::WriteDword(HKEY_LOCAL_MACHINE, versionKey + L"\\Groups", L"mNight Shift", 60);
+  StartEngine();
+  unique_handle stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread running([&] { engine->Run(stop.get()); });
+  auto logShows = [&](const std::string& text) {
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+      if (Log().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    return false;
+  };
+  Set(L"IdleMinutes", 7);
+  EXPECT_TRUE(logShows("Configuration: Logoff after 7 idle minutes")) << Log();
+  // A value of the Groups subkey that exists already: only a watch of the subtree sees it.
+  test::WriteDword(HKEY_LOCAL_MACHINE, versionKey + L"\\Groups", L"mSales", 45);
+  EXPECT_TRUE(logShows("; 2 monitored groups")) << Log();
+  ::SetEvent(stop.get());
+  running.join();
+}
+
+}  // namespace
+}  // namespace lullan::engine
