@@ -102,7 +102,7 @@ TEST(ScriptedDomain, AnswersInOneNetApiBlockAsTheRealCallsDo) {
   scope.Use(domain);
   Domain& net = *platform().domain;
 
-  // The browse list, whole, filtered by type, cut short, or refused.
+  // The browse list, whole, filtered by type, cut short, empty, or refused.
   struct Case {
     NET_API_STATUS scripted;
     DWORD entries;
@@ -110,9 +110,10 @@ TEST(ScriptedDomain, AnswersInOneNetApiBlockAsTheRealCallsDo) {
     std::vector<std::wstring> listed;
     DWORD total;
   };
-  for (const Case& c : {Case{NERR_Success, 0, SV_TYPE_ALL, {L"PC-017", L"PC-095", L"PROFSRV"}, 3},
-                        Case{NERR_Success, 0, SV_TYPE_WINDOWS, {L"PC-095"}, 1},
+  for (const Case& c : {Case{NERR_Success, 3, SV_TYPE_ALL, {L"PC-017", L"PC-095", L"PROFSRV"}, 3},
+                        Case{NERR_Success, 3, SV_TYPE_WINDOWS, {L"PC-095"}, 1},
                         Case{ERROR_MORE_DATA, 2, SV_TYPE_ALL, {L"PC-017", L"PC-095"}, 3},
+                        Case{NERR_Success, 0, SV_TYPE_ALL, {}, 0},
                         Case{NERR_NotLocalDomain, 0, SV_TYPE_ALL, {}, 0}}) {
     SCOPED_TRACE(c.scripted);
     domain.FailServerEnum(c.scripted, c.entries);
