@@ -89,9 +89,12 @@ std::wstring HoldText(Hold hold) {
 
 void ActionRunner::Failed(const Step& step, const std::wstring& what, DWORD error) {
   std::wstring why = ErrorText(error);
-  log_.Record(kEventActionFailed, {what, step.user, Number(step.session), why},
-              FormatText(L"Error: could not %s for %s (session %lu): %s", what.c_str(), step.user.c_str(),
-                         static_cast<unsigned long>(step.session), why.c_str()));
+  const bool nobody = step.session == kNoSession;
+  const std::wstring user = nobody ? std::wstring(L"nobody logged on") : step.user;
+  const std::wstring number = nobody ? std::wstring(L"none") : Number(step.session);
+  log_.Record(kEventActionFailed, {what, user, number, why},
+              FormatText(L"Error: could not %s for %s (session %s): %s", what.c_str(), user.c_str(), number.c_str(),
+                         why.c_str()));
 }
 
 void ActionRunner::RunScript(const Step& step, const EngineConfig& config) {

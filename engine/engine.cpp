@@ -223,7 +223,11 @@ void Engine::ApplyReports() {
                            static_cast<unsigned long>(connected->session),
                            static_cast<unsigned long>(connected->processId)));
     } else if (auto* gone = std::get_if<AgentDisconnected>(&*report)) {
-      if (WatchedSession* session = sessions_.Find(gone->session)) session->agentConnected = false;
+      if (WatchedSession* session = sessions_.Find(gone->session)) {
+        // What the agent saw ends with it: a display it said was on does not keep the session forever.
+        session->agentConnected = false;
+        session->displayKeptOn = false;
+      }
       log_.Line(FormatText(L"The agent of session %lu is gone: %s", static_cast<unsigned long>(gone->session),
                            gone->why.c_str()));
     } else if (auto* refused = std::get_if<ClientRefused>(&*report)) {

@@ -505,5 +505,41 @@ TEST_F(EngineTest, AtResumeTheEngineLooksAgainAtOnce) {
   EXPECT_NE(Log().find("resumed from sleep"), std::string::npos) << Log();
 }
 
+// With nobody logged on (LogonScreenShutdownMinutes), the machine goes down
+// forced; a dry run records it; a failure is recorded without a user.
+TEST(ActionRunner, NobodyLoggedOnShutsTheMachineDownOrRecordsItInADryRun) {
+  test::RecordingEventLog events;
+  test::RecordingSystemExit exits;
+  test::ScopedPlatform scope;
+  scope.Use(events).Use(exits);
+  EngineReports reports;
+  AgentChannels channels(reports);
+  SessionWatcher sessions;
+  EngineLog log;
+  ActionRunner runner(log, channels, sessions);
+  Step step{};
+  step.kind = Step::kShutDown;
+  step.session = kNoSession;
+  step.rule = Rule{Rule::kLogonScreen, 20, 0, {}};
+  step.force = true;
+  const EngineConfig config;
+
+  step.dryRun = true;
+  EXPECT_TRUE(runner.Run({step}, config).empty());
+  EXPECT_TRUE(exits.calls.empty()) << "a dry run shuts nothing down";
+  step.dryRun = false;
+  EXPECT_TRUE(runner.Run({step}, config).empty());
+  ASSERT_EQ(exits.calls.size(), 1u);
+  EXPECT_EQ(exits.calls[0].flags, static_cast<UINT>(EWX_SHUTDOWN | EWX_POWEROFF | EWX_FORCE));
+  exits.exitResult = FALSE;
+  EXPECT_EQ(runner.Run({step}, config), std::vector<DWORD>{kNoSession}) << "the wait starts again";
+
+  EXPECT_EQ(events.Ids(), (std::vector<DWORD>{kEventLogonScreenWouldShutDown, kEventLogonScreenShutDown,
+                                              kEventLogonScreenShutDown, kEventActionFailed}));
+  EXPECT_EQ(events.events[1].strings, std::vector<std::wstring>{L"20"});
+  EXPECT_EQ(std::vector<std::wstring>(events.events[3].strings.begin(), events.events[3].strings.begin() + 3),
+            (std::vector<std::wstring>{L"shut the computer down", L"nobody logged on", L"none"}));
+}
+
 }  // namespace
 }  // namespace lullan::engine
