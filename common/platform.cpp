@@ -139,6 +139,52 @@ class Win32Sessions final : public Sessions {
   }
 };
 
+// The system's own copy of `file`, by its full path, loaded on first use and
+// kept for the process: only the agent needs these libraries.
+HMODULE SystemLibrary(const wchar_t* file) {
+  wchar_t system[MAX_PATH];
+  UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  std::wstring path(system, length);
+  path += L"\\";
+  path += file;
+  return ::LoadLibraryW(path.c_str());
+}
+
+template <typename Function>
+Function Lookup(const wchar_t* file, const char* name) {
+  HMODULE library = SystemLibrary(file);
+  if (!library) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+}
+
+class Win32UserDesktop final : public UserDesktop {
+ public:
+  BOOL NotifyIcon(DWORD message, PNOTIFYICONDATAW data) override {
+    static const auto notify = Lookup<decltype(&::Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
+    return notify && notify(message, data);
+  }
+  BOOL PlaySound(LPCWSTR file, DWORD flags) override {
+    using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+    static const auto play = Lookup<PlaySoundFunction>(L"winmm.dll", "PlaySoundW");
+    constexpr DWORD kFileName = 0x00020000;  // SND_FILENAME
+    return play && play(file, nullptr, flags | kFileName);
+  }
+  HRESULT QueryUserNotificationState(NotificationState* state) override {
+    using QueryFunction = HRESULT(WINAPI*)(NotificationState*);
+    static const auto query = Lookup<QueryFunction>(L"shell32.dll", "SHQueryUserNotificationState");
+    return query ? query(state) : E_NOTIMPL;  // before Vista there is none
+  }
+  EXECUTION_STATE SystemExecutionState() override {
+    using PowerInformation = LONG(WINAPI*)(int, PVOID, ULONG, PVOID, ULONG);
+    static const auto power = Lookup<PowerInformation>(L"powrprof.dll", "CallNtPowerInformation");
+    constexpr int kSystemExecutionState = 16;
+    EXECUTION_STATE state = 0;
+    if (!power || power(kSystemExecutionState, nullptr, 0, &state, sizeof state) != 0) return 0;
+    return state;
+  }
+};
+
 Platform MakeWin32Platform() {
   static Win32Domain domain;
   static Win32RemoteRegistry remoteRegistry;
@@ -148,7 +194,9 @@ Platform MakeWin32Platform() {
   static Win32Clock clock;
   static Win32EventLog eventLog;
   static Win32Sessions sessions;
-  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit, &clock, &eventLog, &sessions};
+  static Win32UserDesktop desktop;
+  return Platform{&domain, &remoteRegistry, &remoteServices, &remoteLogoff, &systemExit,
+                  &clock,  &eventLog,       &sessions,       &desktop};
 }
 
 Platform& Installed() {

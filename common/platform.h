@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <lm.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <wtsapi32.h>
 
 namespace lullan {
@@ -105,6 +106,35 @@ class Sessions {
   virtual BOOL LogoffSession(DWORD sessionId, BOOL wait) = 0;
 };
 
+// What the idle-logoff agent does on its user's desktop: the notification
+// area icon (Shell_NotifyIconW), a sound (PlaySoundW), and what tells that the
+// foreground program keeps the display on: SHQueryUserNotificationState
+// (presentation and full-screen states) and the system's execution state
+// (CallNtPowerInformation SystemExecutionState; ES_DISPLAY_REQUIRED while a
+// program holds a display request). Wine answers these with stubs (always
+// "accepts notifications", always ES_USER_PRESENT) and has no notification
+// area without Explorer's: the tests record and drive them here.
+class UserDesktop {
+ public:
+  // SHQueryUserNotificationState's answers (QUERY_USER_NOTIFICATION_STATE,
+  // which the XP headers this suite builds with do not declare).
+  enum NotificationState : DWORD {
+    kNotPresent = 1,  // a full-screen program, or the screen saver
+    kBusy = 2,        // a full-screen program
+    kFullScreenDirect3D = 3,
+    kPresentationMode = 4,
+    kAcceptsNotifications = 5,
+    kQuietTime = 6,
+    kStoreApp = 7,
+  };
+  virtual ~UserDesktop() = default;
+  virtual BOOL NotifyIcon(DWORD message, PNOTIFYICONDATAW data) = 0;
+  virtual BOOL PlaySound(LPCWSTR file, DWORD flags) = 0;  // SND_FILENAME is added
+  virtual HRESULT QueryUserNotificationState(NotificationState* state) = 0;
+  // The execution state, or 0 when it cannot be read.
+  virtual EXECUTION_STATE SystemExecutionState() = 0;
+};
+
 struct Platform {
   Domain* domain;
   RemoteRegistry* remoteRegistry;
@@ -114,6 +144,7 @@ struct Platform {
   Clock* clock;
   EventLog* eventLog;
   Sessions* sessions;
+  UserDesktop* desktop;
 };
 
 // The implementations in force for this process.

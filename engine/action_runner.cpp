@@ -1,5 +1,7 @@
 #include "action_runner.h"
 
+#include <cwctype>
+
 #include "error_text.h"
 #include "event_ids.h"
 #include "packed_time.h"
@@ -46,8 +48,31 @@ std::wstring RuleText(const Rule& rule) {
       return FormatText(L"the time %s of group %s", FormatPackedTime(rule.packedTime).c_str(), rule.group.c_str());
     case Rule::kDailyTime:
       return FormatText(L"the daily logoff time %s", FormatPackedTime(rule.packedTime).c_str());
+    case Rule::kLogonScreen:
+      return FormatText(L"nobody logged on for %lu %s", static_cast<unsigned long>(rule.minutes),
+                        Minutes(rule.minutes));
   }
   return {};
+}
+
+std::wstring TrayTipText(const EngineConfig& config, const Rule& limit, std::optional<DWORD> minutesLeft) {
+  const wchar_t* action = config.action == config::Action::Shutdown ? L"shutdown"
+                          : config.action == config::Action::Reboot ? L"restart"
+                                                                    : L"logoff";
+  std::wstring text;
+  if (limit.IsClockRule()) {
+    text = FormatText(L"%c%s at %s", std::towupper(action[0]), action + 1, FormatPackedTime(limit.packedTime).c_str());
+  } else if (minutesLeft) {
+    text = *minutesLeft == 0 ? FormatText(L"Idle %s now", action)
+                             : FormatText(L"Idle %s in %lu %s", action, static_cast<unsigned long>(*minutesLeft),
+                                          Minutes(*minutesLeft));
+  } else {
+    text =
+        FormatText(L"Idle %s after %lu %s", action, static_cast<unsigned long>(limit.minutes), Minutes(limit.minutes));
+  }
+  if (config.enableDailyLogoff && !(limit.kind == Rule::kDailyTime))
+    text += FormatText(L"; every day at %s", FormatPackedTime(config.dailyLogoffTime).c_str());
+  return text;
 }
 
 std::wstring HoldText(Hold hold) {
@@ -64,9 +89,12 @@ std::wstring HoldText(Hold hold) {
 
 void ActionRunner::Failed(const Step& step, const std::wstring& what, DWORD error) {
   std::wstring why = ErrorText(error);
-  log_.Record(kEventActionFailed, {what, step.user, Number(step.session), why},
-              FormatText(L"Error: could not %s for %s (session %lu): %s", what.c_str(), step.user.c_str(),
-                         static_cast<unsigned long>(step.session), why.c_str()));
+  const bool nobody = step.session == kNoSession;
+  const std::wstring user = nobody ? std::wstring(L"nobody logged on") : step.user;
+  const std::wstring number = nobody ? std::wstring(L"none") : Number(step.session);
+  log_.Record(kEventActionFailed, {what, user, number, why},
+              FormatText(L"Error: could not %s for %s (session %s): %s", what.c_str(), user.c_str(), number.c_str(),
+                         why.c_str()));
 }
 
 void ActionRunner::RunScript(const Step& step, const EngineConfig& config) {
@@ -117,6 +145,49 @@ bool ActionRunner::EndMachine(const std::vector<Step>& steps) {
   return false;
 }
 
+void ActionRunner::PlaySoundIn(DWORD session, const EngineConfig& config) {
+  WatchedSession* watched = sessions_.Find(session);
+  if (!config.playSound || config.wavFile.empty() || !watched || !watched->connected || !watched->agentConnected)
+    return;
+  channels_.Send(session, PlayWave{config.wavFile});
+}
+
+void ActionRunner::StartCountdown(const Step& step, const EngineConfig& config) {
+  Countdown countdown;
+  countdown.seconds = config.countdownSeconds;
+  countdown.ending = config.action == config::Action::Shutdown ? Ending::kShutDown
+                     : config.action == config::Action::Reboot ? Ending::kReboot
+                                                               : Ending::kLogOff;
+  countdown.userMayCancel = config.enableUserCancel;
+  countdown.why = RuleText(step.rule);
+  countdown.message = config.customMessage;
+  channels_.Send(step.session, countdown);
+  PlaySoundIn(step.session, config);
+  log_.Line(FormatText(L"Countdown of %lu seconds for %s (session %lu): %s%s",
+                       static_cast<unsigned long>(countdown.seconds), step.user.c_str(),
+                       static_cast<unsigned long>(step.session), countdown.why.c_str(),
+                       countdown.userMayCancel ? L"; the user may cancel" : L""));
+}
+
+void ActionRunner::RecordCancel(const std::wstring& user, DWORD session, const Rule& rule) {
+  const std::wstring number = Number(session);
+  const std::wstring why = RuleText(rule);
+  log_.Record(kEventCountdownCancelled, {user, number, why},
+              FormatText(L"%s (session %s) cancelled the countdown (%s): the idle period starts again", user.c_str(),
+                         number.c_str(), why.c_str()));
+}
+
+void ActionRunner::RecordLogonScreen(const Step& step) {
+  const std::wstring minutes = Number(step.rule.minutes);
+  if (step.dryRun) {
+    log_.Record(kEventLogonScreenWouldShutDown, {minutes},
+                FormatText(L"Dry run: would shut the computer down: %s", RuleText(step.rule).c_str()));
+  } else {
+    log_.Record(kEventLogonScreenShutDown, {minutes},
+                FormatText(L"Shutting the computer down: %s", RuleText(step.rule).c_str()));
+  }
+}
+
 std::vector<DWORD> ActionRunner::Run(const std::vector<Step>& steps, const EngineConfig& config) {
   std::vector<DWORD> failed;
   std::vector<Step> machine;
@@ -132,10 +203,24 @@ std::vector<DWORD> ActionRunner::Run(const std::vector<Step>& steps, const Engin
       case Step::kRunScript:
         RunScript(step, config);
         break;
+      case Step::kCountdown:
+        StartCountdown(step, config);
+        break;
+      case Step::kCancelled:
+        channels_.Send(step.session, EndCountdown{});
+        RecordCancel(step.user, step.session, step.rule);
+        break;
       case Step::kLogOff:
       case Step::kForceLogOff:
       case Step::kShutDown:
       case Step::kReboot:
+        // Without a countdown the sound goes with the action.
+        if (!config.useCancelDlg && step.kind != Step::kForceLogOff) PlaySoundIn(step.session, config);
+        if (step.session == kNoSession) {
+          RecordLogonScreen(step);
+          if (!step.dryRun) machine.push_back(step);
+          break;
+        }
         if (step.dryRun) {
           log_.Record(kEventWouldAct, {step.user, number, rule, WhatItDoes(step)},
                       FormatText(L"Dry run: would %s %s (session %s): %s", WhatItDoes(step).c_str(), step.user.c_str(),
@@ -166,6 +251,7 @@ std::vector<DWORD> ActionRunner::Run(const std::vector<Step>& steps, const Engin
   }
   if (!machine.empty()) {
     for (const Step& step : machine) {
+      if (step.session == kNoSession) continue;  // recorded above
       const std::wstring number = Number(step.session);
       const std::wstring rule = RuleText(step.rule);
       log_.Record(step.kind == Step::kReboot ? kEventRebooted : kEventShutDown, {step.user, number, rule},

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ std::wstring RuleText(const Rule& rule);
 // "the workstation is not locked", "the screen saver is not running".
 std::wstring HoldText(Hold hold);
 
+// The tray icon's tooltip for a user under `limit`: "Idle logoff in 12
+// minutes" (`minutesLeft`, when an idle rule applies), "Logoff at 05:30 PM"
+// for a clock rule, and the daily time besides when it is on.
+std::wstring TrayTipText(const EngineConfig& config, const Rule& limit, std::optional<DWORD> minutesLeft);
+
 class ActionRunner {
  public:
   ActionRunner(EngineLog& log, AgentChannels& channels, SessionWatcher& sessions)
@@ -36,8 +42,13 @@ class ActionRunner {
   // Carries out one decision's steps; returns the sessions whose action
   // failed (their idle period starts again).
   std::vector<DWORD> Run(const std::vector<Step>& steps, const EngineConfig& config);
+  // The user of `session` cancelled the countdown.
+  void RecordCancel(const std::wstring& user, DWORD session, const Rule& rule);
 
  private:
+  void StartCountdown(const Step& step, const EngineConfig& config);
+  void PlaySoundIn(DWORD session, const EngineConfig& config);
+  void RecordLogonScreen(const Step& step);
   void RunScript(const Step& step, const EngineConfig& config);
   bool EndSession(const Step& step);
   bool EndMachine(const std::vector<Step>& steps);

@@ -282,13 +282,18 @@ void AgentChannels::Completed(Operation* operation, DWORD bytes, DWORD error) {
       }
       std::optional<Message> message = Decode(std::span<const BYTE>(operation->buffer.data(), bytes));
       bool hello = message && std::holds_alternative<Hello>(*message);
-      bool sample = message && std::holds_alternative<Sample>(*message);
-      if ((hello && channel->greeted) || (sample && !channel->greeted) || (!hello && !sample)) {
+      bool report = message && IsAgentReport(*message);
+      if ((hello && channel->greeted) || (report && !channel->greeted) || (!hello && !report)) {
         Drop(*channel, L"a malformed message");
         return;
       }
-      if (hello) channel->greeted = true;
-      if (sample) reports_.Push(AgentSampled{channel->session, std::get<Sample>(*message), ::GetTickCount()});
+      if (hello) {
+        channel->greeted = true;
+      } else if (const Sample* sample = std::get_if<Sample>(&*message)) {
+        reports_.Push(AgentSampled{channel->session, *sample, ::GetTickCount()});
+      } else {
+        reports_.Push(AgentReported{channel->session, *message, ::GetTickCount()});
+      }
       StartRead(*channel);
       return;
     }

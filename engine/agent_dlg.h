@@ -7,10 +7,15 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
+
 #include "agent_link.h"
+#include "countdown_dlg.h"
 #include "dialog.h"
 #include "input_sampler.h"
 #include "resource.h"
+#include "tray_icon.h"
 
 namespace lullan::engine {
 
@@ -23,6 +28,9 @@ class CAgentDlg final : public ui::CDialog {
 
   // A message from the service, on the window's thread.
   void OnServiceMessage(const Message& message);
+  // Keyboard navigation of the countdown: true when `message` was its.
+  bool CountdownMessage(MSG* message);
+  HWND countdownWindow() const { return countdown_ ? countdown_->window() : nullptr; }
 
  protected:
   bool OnInitDialog() override;
@@ -31,11 +39,18 @@ class CAgentDlg final : public ui::CDialog {
 
  private:
   void SampleNow();
+  void LookAtDisplayNow();
+  // Plays the WAV file once without waiting; a file that cannot be read is
+  // told to the service, which logs it.
+  void Play(const std::wstring& file);
 
   AgentLink& link_;
   InputSampler& sampler_;
   SampleGate gate_;
   bool notifications_ = false;
+  std::unique_ptr<CCountdownDlg> countdown_;
+  std::optional<TrayIcon> tray_;
+  std::optional<Display> displaySent_;
 };
 
 // The agent program: connects to the service, watches its session until

@@ -126,6 +126,7 @@ EngineConfig ReadEngineConfig(HKEY versionKey) {
   c.ignoreKernel = read.Flag(kIgnoreKernel);
   c.monitorMouse = read.Flag(kMonitorMouse);
   c.installDir = read.Text(kInstallDir);
+  c.logonScreenShutdownMinutes = registry::TryGetDword(versionKey, kLogonScreenShutdownMinutesValue).value_or(0);
   c.dryRun = registry::TryGetDword(versionKey, kDryRunValue).value_or(0) != 0;
   c.groups = ReadGroups(versionKey);
   return c;

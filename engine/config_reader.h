@@ -14,6 +14,9 @@ namespace lullan::engine {
 
 // The value that turns every action into a record of what would have been done.
 inline constexpr wchar_t kDryRunValue[] = L"DryRun";
+// Minutes at the logon screen, with nobody logged on, after which the machine
+// is shut down (a REG_DWORD; absent or 0: never). No page shows it.
+inline constexpr wchar_t kLogonScreenShutdownMinutesValue[] = L"LogonScreenShutdownMinutes";
 
 // `versionKey` open for KEY_QUERY_VALUE (and KEY_ENUMERATE_SUB_KEYS for Groups).
 EngineConfig ReadEngineConfig(HKEY versionKey);

@@ -144,12 +144,36 @@ bool Decider::WantsEveryMinute() const {
 }
 
 void Decider::Restart(DWORD session, Tick now) {
+  if (session == kNoSession) {
+    if (nobodySince_) nobodySince_ = now;
+    return;
+  }
   auto found = tracked_.find(session);
   if (found == tracked_.end()) return;
   Tracked& tracked = found->second;
   tracked.floor = now;
   tracked.phase = Phase::kWatching;
   tracked.machineAction = false;
+}
+
+std::optional<Tick> Decider::IdleDueAt(DWORD session) const {
+  auto found = tracked_.find(session);
+  if (found == tracked_.end() || found->second.phase != Phase::kWatching || found->second.dueAt == 0)
+    return std::nullopt;
+  return found->second.dueAt;
+}
+
+std::optional<Rule> Decider::CountdownRule(DWORD session) const {
+  auto found = tracked_.find(session);
+  if (found == tracked_.end() || found->second.phase != Phase::kCountdown) return std::nullopt;
+  return found->second.rule;
+}
+
+bool Decider::Cancel(DWORD session, Tick now) {
+  auto found = tracked_.find(session);
+  if (!config_.enableUserCancel || found == tracked_.end() || found->second.phase != Phase::kCountdown) return false;
+  Restart(session, now);
+  return true;
 }
 
 void Decider::Deadline(Tick at) {
@@ -177,10 +201,16 @@ std::optional<Rule> Decider::DueRule(const SessionFacts& facts, Tracked& tracked
   if (facts.limit.kind == Rule::kGroupClockTime && clockDue(facts.limit.packedTime)) return facts.limit;
   if (config_.enableDailyLogoff && clockDue(config_.dailyLogoffTime))
     return Rule{Rule::kDailyTime, 0, config_.dailyLogoffTime, {}};
-  if (facts.limit.IsClockRule() || !facts.connected) return std::nullopt;
+  if (facts.limit.IsClockRule()) return std::nullopt;
 
   // The idle rules.
   Tick input = std::max(config_.monitorMouse ? facts.lastInput : facts.lastKeyInput, tracked.floor);
+  if (!facts.connected) input = std::max(input, facts.disconnectedAt);
+  // A program keeping the display on is its user's activity for as long as it does.
+  if (facts.connected && facts.displayKeptOn && !IsExcluded(config_, facts.foregroundImage)) {
+    tracked.floor = std::max(tracked.floor, now);
+    input = now;
+  }
   if (input != tracked.periodStart) {
     tracked.periodStart = input;  // a new idle period
     tracked.skipRecorded = false;
@@ -208,6 +238,21 @@ void Decider::Advance(const SessionFacts& facts, Tracked& tracked, Tick now, std
   switch (tracked.phase) {
     case Phase::kWatching:
       return;
+    case Phase::kCountdown: {
+      // Any input, the mouse's too, is the user cancelling.
+      if (config_.enableUserCancel && facts.lastInput > tracked.phaseSince) {
+        steps.push_back(MakeStep(Step::kCancelled, facts, tracked));
+        Restart(facts.id, facts.lastInput);
+        return;
+      }
+      Tick end = tracked.phaseSince + Tick{config_.countdownSeconds} * 1000;
+      if (now < end) {
+        Deadline(end);
+        return;
+      }
+      Proceed(facts, tracked, now, steps);
+      return;
+    }
     case Phase::kScript:
       if (facts.scriptRunning && now - tracked.phaseSince < kScriptWait) {
         Deadline(tracked.phaseSince + kScriptWait);
@@ -252,6 +297,40 @@ void Decider::Advance(const SessionFacts& facts, Tracked& tracked, Tick now, std
   }
 }
 
+void Decider::Proceed(const SessionFacts& facts, Tracked& tracked, Tick now, std::vector<Step>& steps) {
+  tracked.phaseSince = now;
+  if (config_.runScript) {
+    steps.push_back(MakeStep(Step::kRunScript, facts, tracked));
+    tracked.phase = Phase::kScript;
+    Deadline(now + kScriptWait);
+  } else {
+    tracked.phase = Phase::kReady;
+  }
+}
+
+// With no session listed, the machine is shut down once
+// LogonScreenShutdownMinutes have passed.
+void Decider::WatchLogonScreen(bool nobody, Tick now, std::vector<Step>& steps) {
+  const DWORD minutes = config_.logonScreenShutdownMinutes;
+  if (!nobody || minutes == 0) {
+    nobodySince_.reset();
+    return;
+  }
+  if (!nobodySince_) nobodySince_ = now;
+  const Tick due = *nobodySince_ + minutes * kMinute;
+  if (now >= due) {
+    Step step{};
+    step.kind = Step::kShutDown;
+    step.session = kNoSession;
+    step.rule = Rule{Rule::kLogonScreen, minutes, 0, {}};
+    step.force = true;  // nobody has anything open
+    step.dryRun = config_.dryRun;
+    steps.push_back(step);
+    nobodySince_ = now;  // a dry run records it again after another wait
+  }
+  Deadline(*nobodySince_ + minutes * kMinute);
+}
+
 // Acts on the sessions that are ready: the machine when every session is
 // ready (and nothing else is running a script), else each alone.
 void Decider::TakeReadySessions(std::span<const SessionFacts> sessions, Tick now, std::vector<Step>& steps) {
@@ -262,9 +341,11 @@ void Decider::TakeReadySessions(std::span<const SessionFacts> sessions, Tick now
     const Tracked& tracked = tracked_[facts.id];
     anyReady |= tracked.phase == Phase::kReady;
     scriptsRunning |= tracked.phase == Phase::kScript;
-    // A session being logged off on its own is leaving: it does not keep the machine up.
-    bool leaving = (tracked.phase == Phase::kActing || tracked.phase == Phase::kForced) && !tracked.machineAction;
-    allReady &= tracked.phase == Phase::kReady || tracked.phase == Phase::kScript || leaving;
+    // A session being logged off on its own is leaving: it does not keep the
+    // machine up. A disconnected session is always logged off on its own.
+    bool leaving = ((tracked.phase == Phase::kActing || tracked.phase == Phase::kForced) && !tracked.machineAction) ||
+                   (!facts.connected && tracked.phase == Phase::kReady);
+    allReady &= (facts.connected && (tracked.phase == Phase::kReady || tracked.phase == Phase::kScript)) || leaving;
   }
   if (!anyReady) return;
   const bool machineAction = config_.action != config::Action::Logoff;
@@ -275,7 +356,11 @@ void Decider::TakeReadySessions(std::span<const SessionFacts> sessions, Tick now
     Tracked& tracked = tracked_[facts.id];
     if (tracked.phase != Phase::kReady) continue;
     Step step = MakeStep(Step::kLogOff, facts, tracked);
-    if (machineAction && allReady) {
+    const bool alone = !facts.connected;
+    if (alone) {
+      step.force = true;  // nobody there to save anything or refuse
+      step.instead = machineAction;
+    } else if (machineAction && allReady) {
       step.kind = config_.action == config::Action::Reboot ? Step::kReboot : Step::kShutDown;
     } else {
       step.instead = machineAction;
@@ -287,7 +372,7 @@ void Decider::TakeReadySessions(std::span<const SessionFacts> sessions, Tick now
     }
     tracked.phase = Phase::kActing;
     tracked.phaseSince = now;
-    tracked.machineAction = machineAction && allReady;
+    tracked.machineAction = machineAction && allReady && !alone;
     tracked.forced = step.force;
     Deadline(now + kRefusalWait);
   }
@@ -316,6 +401,7 @@ std::vector<Step> Decider::Decide(Tick now, const SYSTEMTIME& local, std::span<c
     }
     Tick dueAt = 0;
     std::optional<Rule> due = DueRule(facts, tracked, now, day, minute, &dueAt);
+    tracked.dueAt = due ? 0 : dueAt;
     if (!due) {
       if (dueAt != 0) Deadline(dueAt);
       continue;
@@ -330,6 +416,7 @@ std::vector<Step> Decider::Decide(Tick now, const SYSTEMTIME& local, std::span<c
         hold = Hold::kNoScreenSaver;
       }
     }
+    if (!facts.connected) hold = Hold::kNone;  // nobody can see a disconnected session: as good as locked
     if (hold != Hold::kNone) {
       if (!tracked.skipRecorded) {
         Step skip = MakeStep(Step::kSkip, facts, tracked);
@@ -339,17 +426,17 @@ std::vector<Step> Decider::Decide(Tick now, const SYSTEMTIME& local, std::span<c
       }
       continue;
     }
-    if (config_.runScript) {
-      steps.push_back(MakeStep(Step::kRunScript, facts, tracked));
-      tracked.phase = Phase::kScript;
+    if (config_.useCancelDlg && facts.connected) {
+      steps.push_back(MakeStep(Step::kCountdown, facts, tracked));
+      tracked.phase = Phase::kCountdown;
       tracked.phaseSince = now;
-      Deadline(now + kScriptWait);
+      Deadline(now + Tick{config_.countdownSeconds} * 1000);
     } else {
-      tracked.phase = Phase::kReady;
-      tracked.phaseSince = now;
+      Proceed(facts, tracked, now, steps);
     }
   }
   TakeReadySessions(sessions, now, steps);
+  WatchLogonScreen(sessions.empty(), now, steps);
   previousLocal_ = std::make_pair(day, minute);
   return steps;
 }

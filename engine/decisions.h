@@ -12,6 +12,17 @@
 // OnlyLogoffIfScreenSaver hold them (recorded once per idle period); clock
 // rules do not wait.
 //
+// With UseCancelDlg a due session that is connected first gets its
+// countdown: CountdownSeconds for its user to see what will happen. With
+// EnableUserCancel, Cancel or any input ends it and the idle period starts
+// again in full (a clock rule is then taken again the next day); without it
+// nothing stops the countdown. A disconnected session has no input: it is
+// idle from its disconnection, and is logged off alone, forced, without a
+// countdown (nobody can see one). A session whose foreground program keeps
+// the display on (a presentation, a call, a full-screen video) is active,
+// unless that program is in ExcludeFiles. With nobody logged on, the machine
+// is shut down after LogonScreenShutdownMinutes (0: never).
+//
 // A due session runs its logoff script first (RunScript; at most 60 s), then
 // is logged off; a machine is shut down or restarted only when every session
 // on it is due, otherwise the due session alone is logged off. A logoff that
@@ -43,8 +54,8 @@ inline constexpr Tick kRefusalWait = kMinute;
 
 // Why a session is acted on.
 struct Rule {
-  enum Kind { kIdle, kGroupIdle, kGroupClockTime, kDailyTime } kind = kIdle;
-  DWORD minutes = 0;     // kIdle, kGroupIdle
+  enum Kind { kIdle, kGroupIdle, kGroupClockTime, kDailyTime, kLogonScreen } kind = kIdle;
+  DWORD minutes = 0;     // kIdle, kGroupIdle, kLogonScreen
   DWORD packedTime = 0;  // kGroupClockTime, kDailyTime
   std::wstring group;    // kGroupIdle, kGroupClockTime
 
@@ -56,6 +67,9 @@ struct Rule {
 // compared without regard to case): the idle minutes, or the monitored
 // groups' under the multi-group policies.
 Rule LimitFor(const EngineConfig& config, std::span<const std::wstring> userGroups);
+
+// The session of a step taken for the machine while nobody is logged on.
+inline constexpr DWORD kNoSession = MAXDWORD;
 
 // What an idle session waits for before it is acted on.
 enum class Hold { kNone, kNotLocked, kNoScreenSaver };
@@ -71,9 +85,14 @@ struct SessionFacts {
   bool locked = false;
   bool screenSaverRunning = false;
   bool scriptRunning = false;  // the logoff script started for it is still running
-  // A disconnected session sends no input: it is never due here, and no
-  // machine action is taken while it exists.
+  // A disconnected session sends no input: its idle period starts no later
+  // than its disconnection; no machine action is taken while it is not due.
   bool connected = true;
+  Tick disconnectedAt = 0;
+  // The foreground program keeps the display on (presentation, full-screen
+  // state, a display request), and its file name.
+  bool displayKeptOn = false;
+  std::wstring foregroundImage;
 };
 
 // What happens next to a session.
@@ -85,6 +104,8 @@ struct Step {
     kForceLogOff,  // still there after a logoff it could refuse: now forced
     kShutDown,     // end the machine: every session is due
     kReboot,
+    kCountdown,  // show the session's user the countdown (CountdownSeconds)
+    kCancelled,  // the countdown ended by its user: the idle period starts again
   } kind;
   DWORD session = 0;
   std::wstring user;
@@ -143,9 +164,18 @@ class Decider {
   std::vector<Step> Decide(Tick now, const SYSTEMTIME& local, std::span<const SessionFacts> sessions,
                            std::optional<DWORD> networkBytesPerSecond);
 
-  // The session's idle period starts again at `now`: its action failed, or
-  // (later) its user cancelled it.
+  // The session's idle period starts again at `now`: its action failed (for
+  // kNoSession: the logon screen's wait starts again).
   void Restart(DWORD session, Tick now);
+  // The session's user pressed Cancel: true when its countdown may be
+  // cancelled (EnableUserCancel) and was running; the idle period starts again.
+  bool Cancel(DWORD session, Tick now);
+  // Why the session's countdown runs; nullopt when none does.
+  std::optional<Rule> CountdownRule(DWORD session) const;
+
+  // When the session's idle rule makes it due, as the last decision saw it;
+  // nullopt when a clock rule applies or it is no longer only watched.
+  std::optional<Tick> IdleDueAt(DWORD session) const;
 
   // The earliest tick at which a session may become due or a wait ends;
   // nullopt when nothing is pending. Clock rules need a decision each minute
@@ -154,7 +184,7 @@ class Decider {
   bool WantsEveryMinute() const;
 
  private:
-  enum class Phase { kWatching, kScript, kReady, kActing, kForced };
+  enum class Phase { kWatching, kCountdown, kScript, kReady, kActing, kForced };
   struct Tracked {
     Tick floor = 0;        // an idle period starts no earlier (restarts)
     Tick periodStart = 0;  // the input that started the current idle period
@@ -165,11 +195,15 @@ class Decider {
     long clockDay = -1;          // local day on which a clock rule last acted
     bool machineAction = false;  // acting on the whole machine
     bool forced = false;         // the action taken cannot be refused
+    Tick dueAt = 0;              // when the idle rule makes it due (0: none)
   };
 
   std::optional<Rule> DueRule(const SessionFacts& facts, Tracked& tracked, Tick now, long day, unsigned minute,
                               Tick* dueAt) const;
   void Advance(const SessionFacts& facts, Tracked& tracked, Tick now, std::vector<Step>& steps);
+  // The countdown is over (or there is none): the script, or the action.
+  void Proceed(const SessionFacts& facts, Tracked& tracked, Tick now, std::vector<Step>& steps);
+  void WatchLogonScreen(bool nobody, Tick now, std::vector<Step>& steps);
   void TakeReadySessions(std::span<const SessionFacts> sessions, Tick now, std::vector<Step>& steps);
   Step MakeStep(Step::Kind kind, const SessionFacts& facts, const Tracked& tracked) const;
   void Deadline(Tick at);
@@ -181,6 +215,7 @@ class Decider {
   // a clock time is taken only when it lies between two decisions close together.
   std::optional<std::pair<long, unsigned>> previousLocal_;
   std::optional<Tick> nextDeadline_;
+  std::optional<Tick> nobodySince_;  // no session listed since
 };
 
 }  // namespace lullan::engine

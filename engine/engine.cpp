@@ -4,6 +4,7 @@
 #include <set>
 
 #include "config_reader.h"
+#include "error_text.h"
 #include "event_ids.h"
 #include "packed_time.h"
 #include "platform.h"
@@ -72,6 +73,9 @@ SessionFacts FactsOf(const WatchedSession& s) {
   facts.screenSaverRunning = s.screenSaverRunning;
   facts.scriptRunning = s.script && ::WaitForSingleObject(s.script.get(), 0) == WAIT_TIMEOUT;
   facts.connected = s.connected;
+  facts.disconnectedAt = s.disconnectedAt;
+  facts.displayKeptOn = s.displayKeptOn;
+  facts.foregroundImage = s.foregroundImage;
   return facts;
 }
 
@@ -187,6 +191,7 @@ void Engine::Turn() {
     }
   }
   Decide(now);
+  KeepTrayTips(now);
   KeepSims(now);
 }
 
@@ -200,16 +205,29 @@ void Engine::ApplyReports() {
       session->lastKeyInput = at - std::min<Tick>(at, sampled->sample.keyIdleMs);
       session->locked = sampled->sample.locked;
       session->screenSaverRunning = sampled->sample.screenSaverRunning;
+    } else if (auto* told = std::get_if<AgentReported>(&*report)) {
+      WatchedSession* session = sessions_.Find(told->session);
+      if (session) AgentSaid(*session, told->message, clock_.Widen(told->tick));
+    } else if (std::holds_alternative<Resumed>(*report)) {
+      // Time asleep counted as idle: whoever is due now gets the countdown now.
+      log_.Line(L"The computer resumed from sleep: deciding at once");
+      rescanNeeded_ = true;
+      nextSample_ = 0;
     } else if (auto* connected = std::get_if<AgentConnected>(&*report)) {
       if (WatchedSession* session = sessions_.Find(connected->session)) {
         session->agentConnected = true;
+        session->trayTip = L"";  // a new agent shows no icon yet
         session->agentTrouble = session->pipeTrouble = false;
       }
       log_.Line(FormatText(L"The agent of session %lu is watching (process %lu)",
                            static_cast<unsigned long>(connected->session),
                            static_cast<unsigned long>(connected->processId)));
     } else if (auto* gone = std::get_if<AgentDisconnected>(&*report)) {
-      if (WatchedSession* session = sessions_.Find(gone->session)) session->agentConnected = false;
+      if (WatchedSession* session = sessions_.Find(gone->session)) {
+        // What the agent saw ends with it: a display it said was on does not keep the session forever.
+        session->agentConnected = false;
+        session->displayKeptOn = false;
+      }
       log_.Line(FormatText(L"The agent of session %lu is gone: %s", static_cast<unsigned long>(gone->session),
                            gone->why.c_str()));
     } else if (auto* refused = std::get_if<ClientRefused>(&*report)) {
@@ -230,6 +248,49 @@ void Engine::ApplyReports() {
     } else if (std::holds_alternative<SessionsChanged>(*report)) {
       rescanNeeded_ = true;
     }
+  }
+}
+
+void Engine::AgentSaid(WatchedSession& session, const Message& message, Tick at) {
+  const std::wstring number = Number(session.id);
+  if (const auto* display = std::get_if<Display>(&message)) {
+    session.displayKeptOn = display->keptOn;
+    session.foregroundImage = display->program;
+    if (display->keptOn)
+      log_.Line(FormatText(L"Session %s: %s keeps the display on", number.c_str(), display->program.c_str()));
+  } else if (std::holds_alternative<Cancel>(message)) {
+    // Only a countdown the user may cancel is cancelled, whatever a program
+    // of the session sends down the pipe.
+    std::optional<Rule> rule = decider_.CountdownRule(session.id);
+    if (rule && decider_.Cancel(session.id, at)) {
+      runner_.RecordCancel(session.user, session.id, *rule);
+    } else {
+      log_.Line(
+          FormatText(L"Session %s asked to cancel, but no countdown it may cancel runs: ignored", number.c_str()));
+    }
+  } else if (const auto* failed = std::get_if<SoundFailed>(&message)) {
+    std::wstring why = FormatText(L"%s (error %lu)", SystemErrorText(failed->error).c_str(),
+                                  static_cast<unsigned long>(failed->error));
+    log_.Record(kEventSoundFailed, {failed->file, session.user, number, why},
+                FormatText(L"Warning: the sound \"%s\" could not be played in session %s (%s): %s",
+                           failed->file.c_str(), number.c_str(), session.user.c_str(), why.c_str()));
+  }
+}
+
+void Engine::KeepTrayTips(Tick now) {
+  const EngineConfig& config = decider_.config();
+  for (auto& session : sessions_.sessions()) {
+    if (!session->connected || !session->agentConnected) continue;
+    std::wstring tip;
+    if (config.useTray) {
+      std::optional<DWORD> minutesLeft = 0;
+      if (std::optional<Tick> due = decider_.IdleDueAt(session->id))
+        minutesLeft = static_cast<DWORD>((*due > now ? *due - now + kMinute - 1 : 0) / kMinute);
+      tip = TrayTipText(config, session->limit, minutesLeft);
+    }
+    if (session->trayTip == tip) continue;
+    channels_.Send(session->id, TrayTip{tip});
+    session->trayTip = std::move(tip);
   }
 }
 

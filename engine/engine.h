@@ -82,6 +82,10 @@ class Engine {
   void ApplyReports();
   void Rescan(Tick now);
   void EnsureAgent(WatchedSession& session, Tick now);
+  // What a session's agent told besides its samples, arrived at `at`.
+  void AgentSaid(WatchedSession& session, const Message& message, Tick at);
+  // Each agent's tray icon says what applies to its user now.
+  void KeepTrayTips(Tick now);
   void Decide(Tick now);
   void KeepSims(Tick now);
   void WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size);

@@ -45,7 +45,7 @@ struct EngineConfig {
   DWORD netBytesSec = 100;
   bool ignoreKernel = false;
   bool monitorMouse = false;
-  // Read and kept for the user's side of the engine (countdown, sound, tray).
+  // The user's side: the tray icon, the countdown, the sound.
   bool useTray = true;
   bool useCancelDlg = false;
   DWORD countdownSeconds = 10;
@@ -53,7 +53,10 @@ struct EngineConfig {
   bool enableUserCancel = false;
   std::wstring wavFile;
   bool playSound = false;
-  // Not part of the pages: set by hand to try a configuration.
+  // Not part of the pages. The machine is shut down after this many minutes
+  // with nobody logged on (0: never).
+  DWORD logonScreenShutdownMinutes = 0;
+  // Set by hand to try a configuration.
   bool dryRun = false;
   std::wstring installDir;
   std::vector<GroupLimit> groups;

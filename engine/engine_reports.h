@@ -28,6 +28,15 @@ struct AgentSampled {
   Sample sample;
   DWORD tick;
 };
+// The session's agent tells of its user's display, Cancel or a sound it
+// could not play; `tick` is when it arrived (GetTickCount).
+struct AgentReported {
+  DWORD session;
+  Message message;
+  DWORD tick;
+};
+// The machine resumed from sleep or hibernation: decide at once.
+struct Resumed {};
 // The connection ended: the agent went, or it was closed for a malformed or
 // oversized message (`why` says which).
 struct AgentDisconnected {
@@ -49,8 +58,8 @@ struct PipeFailed {
 // The service control manager told of a session change (logon, logoff, lock...).
 struct SessionsChanged {};
 
-using EngineReport =
-    std::variant<AgentConnected, AgentSampled, AgentDisconnected, ClientRefused, PipeFailed, SessionsChanged>;
+using EngineReport = std::variant<AgentConnected, AgentSampled, AgentReported, AgentDisconnected, ClientRefused,
+                                  PipeFailed, SessionsChanged, Resumed>;
 
 class EngineReports {
  public:

@@ -25,16 +25,22 @@ Engine* gEngine = nullptr;
 void Report(DWORD state, DWORD waitHint = 0, DWORD exitCode = NO_ERROR) {
   CriticalSectionLock hold(gLock);
   gStatus.dwCurrentState = state;
-  gStatus.dwControlsAccepted =
-      state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_SESSIONCHANGE : 0;
+  gStatus.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
+                                                              SERVICE_ACCEPT_SESSIONCHANGE | SERVICE_ACCEPT_POWEREVENT
+                                                        : 0;
   gStatus.dwCheckPoint = state == SERVICE_RUNNING || state == SERVICE_STOPPED ? 0 : gStatus.dwCheckPoint + 1;
   gStatus.dwWaitHint = waitHint;
   gStatus.dwWin32ExitCode = exitCode;
   ::SetServiceStatus(gStatusHandle, &gStatus);
 }
 
-DWORD WINAPI ControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
+DWORD WINAPI ControlHandler(DWORD control, DWORD eventType, LPVOID, LPVOID) {
   switch (control) {
+    case SERVICE_CONTROL_POWEREVENT: {
+      CriticalSectionLock hold(gLock);
+      if (gEngine && IsResume(control, eventType)) gEngine->reports().Push(Resumed{});
+      return NO_ERROR;
+    }
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
       Report(SERVICE_STOP_PENDING, kStopWaitHint);
@@ -86,6 +92,12 @@ void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
 }
 
 }  // namespace
+
+bool IsResume(DWORD control, DWORD eventType) {
+  return control == SERVICE_CONTROL_POWEREVENT &&
+         (eventType == PBT_APMRESUMEAUTOMATIC || eventType == PBT_APMRESUMESUSPEND ||
+          eventType == PBT_APMRESUMECRITICAL);
+}
 
 bool RunEngineService() {
   wchar_t name[] = L"";  // an own-process service: the name is not looked at

@@ -11,4 +11,9 @@ namespace lullan::engine {
 // when the program was not started by the service control manager.
 bool RunEngineService();
 
+// Whether a control of the service control manager (and its event type) says
+// the machine resumed from sleep or hibernation: the engine then decides at
+// once instead of at its next timer.
+bool IsResume(DWORD control, DWORD eventType);
+
 }  // namespace lullan::engine

@@ -115,6 +115,7 @@ SessionWatcher::Changes SessionWatcher::Rescan(Tick now) {
                               [&](const std::unique_ptr<WatchedSession>& s) { return s && s->id == entry.id; });
     // The same logon as before (its logon SID tells): kept with all the engine knows of it.
     if (known != sessions_.end() && (*known)->logonSid == logonSid) {
+      if ((*known)->connected && !entry.connected) (*known)->disconnectedAt = now;
       (*known)->connected = entry.connected;
       kept.push_back(std::move(*known));
       continue;
@@ -130,6 +131,7 @@ SessionWatcher::Changes SessionWatcher::Rescan(Tick now) {
     session->logonSid = std::move(logonSid);
     session->token = std::move(token);
     session->seen = now;
+    session->disconnectedAt = now;  // seen disconnected first: idle from now at the latest
     session->lastInput = session->lastKeyInput = now;
     changes.started.push_back(entry.id);
     kept.push_back(std::move(session));

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@ namespace lullan::engine {
 
 struct WatchedSession {
   DWORD id = 0;
-  bool connected = true;  // active; false: disconnected
-  std::wstring user;      // the name alone, as "PrevUser" shows it
+  bool connected = true;    // active; false: disconnected
+  Tick disconnectedAt = 0;  // when the service saw it disconnect
+  std::wstring user;        // the name alone, as "PrevUser" shows it
   std::vector<std::wstring> groups;
   std::vector<BYTE> logonSid;  // the pipe admits it
   unique_handle token;
@@ -44,6 +46,10 @@ struct WatchedSession {
   Tick lastBusy = 0;
   bool locked = false;
   bool screenSaverRunning = false;
+  bool displayKeptOn = false;    // its foreground program keeps the display on
+  std::wstring foregroundImage;  // that program's file name
+  // The tray icon's tooltip last sent to the agent (empty: no icon).
+  std::optional<std::wstring> trayTip;
   // The logoff script started for it.
   unique_handle script;
 };

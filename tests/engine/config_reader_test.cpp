@@ -82,6 +82,8 @@ TEST(ConfigReader, EachValueIsReadUnderThePagesRules) {
       {"DailyLogoffTime packed", [](HKEY k) { Dword(k, L"DailyLogoffTime", PackTime(17, 30)); },
        [](auto& c) { return c.dailyLogoffTime == PackTime(17, 30); }},
       {"DryRun, set by hand", [](HKEY k) { Dword(k, L"DryRun", 1); }, [](auto& c) { return c.dryRun; }},
+      {"LogonScreenShutdownMinutes, set by hand", [](HKEY k) { Dword(k, L"LogonScreenShutdownMinutes", 20); },
+       [](auto& c) { return c.logonScreenShutdownMinutes == 20; }},
       {"UseMutex is read and kept", [](HKEY k) { Dword(k, L"UseMutex", 1); }, [](auto& c) { return c.useMutex; }},
       {"CountdownSeconds outside 1 to 120 reads as 10", [](HKEY k) { Dword(k, L"CountdownSeconds", 0); },
        [](auto& c) { return c.countdownSeconds == 10; }},

@@ -30,14 +30,23 @@ SYSTEMTIME LocalAt(Tick at, WORD startHour = 9, WORD startMinute = 0) {
 }
 
 std::string Describe(const std::vector<Step>& steps) {
-  static const char* const kKinds[] = {"Skip", "RunScript", "LogOff", "ForceLogOff", "ShutDown", "Reboot"};
+  static const char* const kKinds[] = {"Skip",     "RunScript", "LogOff",    "ForceLogOff",
+                                       "ShutDown", "Reboot",    "Countdown", "Cancelled"};
   std::ostringstream text;
   for (const Step& step : steps) {
     if (text.tellp() > 0) text << "; ";
-    text << kKinds[step.kind] << " " << step.session << " (" << Narrow(RuleText(step.rule));
+    text << kKinds[step.kind] << " ";
+    if (step.session == kNoSession) {
+      text << "machine";
+    } else {
+      text << step.session;
+    }
+    text << " (" << Narrow(RuleText(step.rule));
     if (step.kind == Step::kSkip) text << ": " << Narrow(HoldText(step.hold));
     text << ")";
-    if (step.force && step.kind != Step::kSkip && step.kind != Step::kRunScript) text << " forced";
+    bool acts = step.kind != Step::kSkip && step.kind != Step::kRunScript && step.kind != Step::kCountdown &&
+                step.kind != Step::kCancelled;
+    if (step.force && acts) text << " forced";
     if (step.instead) text << " instead";
     if (step.dryRun) text << " dry";
   }
@@ -71,6 +80,24 @@ struct Row {
 
 void Input(std::vector<SessionFacts>& sessions, Tick at, size_t index = 0) {
   sessions[index].lastInput = sessions[index].lastKeyInput = at;
+}
+
+constexpr Tick Sec(double seconds) { return static_cast<Tick>(seconds * 1000); }
+
+void Countdown(EngineConfig& c, bool userMayCancel) {
+  c.useCancelDlg = true;
+  c.countdownSeconds = 10;
+  c.enableUserCancel = userMayCancel;
+}
+
+void Disconnect(std::vector<SessionFacts>& sessions, Tick at, size_t index) {
+  sessions[index].connected = false;
+  sessions[index].disconnectedAt = at;
+}
+
+void Present(std::vector<SessionFacts>& sessions, const wchar_t* program) {
+  sessions[0].displayKeptOn = program != nullptr;
+  sessions[0].foregroundImage = program ? program : L"";
 }
 
 const std::vector<Row>& Rows() {
@@ -150,11 +177,12 @@ const std::vector<Row>& Rows() {
        [](EngineConfig& c) { c.action = config::Action::Reboot; },
        {{}},
        {{Min(30), "Reboot 1 (idle 30 minutes) forced"}}},
-      {"a disconnected session keeps the machine up and is not acted on here",
+      {"a disconnected session not yet due keeps the machine up",
        [](EngineConfig& c) { c.action = config::Action::Reboot; },
        {{}, {}},
-       {{Min(30), "LogOff 1 (idle 30 minutes) forced instead", [](auto& s) { s[1].connected = false; }},
-        {Min(90), ""}}},
+       {{Min(30), "LogOff 1 (idle 30 minutes) forced instead", [](auto& s) { Disconnect(s, Min(29), 1); }},
+        {Min(58.9), ""},
+        {Min(59), "LogOff 2 (idle 30 minutes) forced instead"}}},
       {"ForceExit off: programs may refuse; a session still there a minute later is forced",
        [](EngineConfig& c) { c.forceExit = false; },
        {{}},
@@ -231,6 +259,87 @@ const std::vector<Row>& Rows() {
        {{Min(30), "", [](auto& s) { s[0].lastBusy = Min(29); }},
         {Min(59), "", [](auto& s) { s[0].lastBusy = Min(58); }},
         {Min(60), "LogOff 1 (idle 30 minutes) forced", [](auto& s) { s[0].lastBusy = Min(60); }}}},
+      {"UseCancelDlg: the countdown first, the action when it ends",
+       [](EngineConfig& c) { Countdown(c, false); },
+       {{}},
+       {{Min(30), "Countdown 1 (idle 30 minutes)"},
+        {Min(30) + Sec(9.9), ""},
+        {Min(30) + Sec(10), "LogOff 1 (idle 30 minutes) forced"}}},
+      {"without EnableUserCancel input during the countdown changes nothing",
+       [](EngineConfig& c) { Countdown(c, false); },
+       {{}},
+       {{Min(30), "Countdown 1 (idle 30 minutes)"},
+        {Min(30) + Sec(5), "", [](auto& s) { Input(s, Min(30) + Sec(4)); }},
+        {Min(30) + Sec(10), "LogOff 1 (idle 30 minutes) forced"}}},
+      {"EnableUserCancel: any input ends the countdown and the idle period starts again in full",
+       [](EngineConfig& c) { Countdown(c, true); },
+       {{}},
+       {{Min(30), "Countdown 1 (idle 30 minutes)"},
+        {Min(30) + Sec(5), "Cancelled 1 (idle 30 minutes)", [](auto& s) { s[0].lastInput = Min(30) + Sec(4); }},
+        {Min(30) + Sec(10), ""},
+        {Min(60) + Sec(3.9), ""},
+        {Min(60) + Sec(4), "Countdown 1 (idle 30 minutes)"}}},
+      {"the daily time cancelled is postponed to the next day",
+       [](EngineConfig& c) {
+         Countdown(c, true);
+         c.enableDailyLogoff = true;
+         c.dailyLogoffTime = PackTime(9, 10);
+       },
+       {{}},
+       {{Min(9), "", [](auto& s) { Input(s, Min(9)); }},
+        {Min(10), "Countdown 1 (the daily logoff time 09:10 AM)"},
+        {Min(10) + Sec(3), "Cancelled 1 (the daily logoff time 09:10 AM)", [](auto& s) { Input(s, Min(10) + Sec(2)); }},
+        {Min(11), "", [](auto& s) { Input(s, Min(11)); }},
+        {Min(1449), "", [](auto& s) { Input(s, Min(1449)); }},
+        {Min(1450), "Countdown 1 (the daily logoff time 09:10 AM)"}}},
+      {"a machine that slept past the limit decides at its first look after resuming",
+       [](EngineConfig& c) { Countdown(c, false); },
+       {{}},
+       {{Min(10), "", [](auto& s) { Input(s, Min(10)); }}, {Min(55), "Countdown 1 (idle 30 minutes)"}}},
+      {"a disconnected session is idle from its disconnection, and logged off alone, forced, without a countdown",
+       [](EngineConfig& c) {
+         Countdown(c, true);
+         c.action = config::Action::Reboot;
+         c.forceExit = false;
+         c.onlyIfLocked = true;
+       },
+       {{}, {}},
+       {{Min(20), "",
+         [](auto& s) {
+           Input(s, Min(20));
+           Disconnect(s, Min(20), 1);
+         }},
+        {Min(45), "", [](auto& s) { Input(s, Min(45)); }},
+        {Min(49.9), ""},
+        {Min(50), "LogOff 2 (idle 30 minutes) forced instead"}}},
+      {"a program keeping the display on keeps its session active",
+       [](EngineConfig&) {},
+       {{}},
+       {{Min(30), "", [](auto& s) { Present(s, L"POWERPNT.EXE"); }},
+        {Min(50), ""},
+        {Min(60), "", [](auto& s) { Present(s, nullptr); }},
+        {Min(79.9), ""},
+        {Min(80), "LogOff 1 (idle 30 minutes) forced"}}},
+      {"ExcludeFiles: a program listed there keeps the display on in vain",
+       [](EngineConfig& c) { c.excludeFiles = {L"vlc"}; },
+       {{}},
+       {{Min(30), "LogOff 1 (idle 30 minutes) forced", [](auto& s) { Present(s, L"VLC.exe"); }}}},
+      {"LogonScreenShutdownMinutes: nobody logged on that long shuts the machine down",
+       [](EngineConfig& c) { c.logonScreenShutdownMinutes = 20; },
+       {{}},
+       {{Min(5), "", [](auto& s) { s.clear(); }},
+        {Min(24.9), ""},
+        {Min(25), "ShutDown machine (nobody logged on for 20 minutes) forced"}}},
+      {"LogonScreenShutdownMinutes in a dry run: recorded after each wait",
+       [](EngineConfig& c) {
+         c.logonScreenShutdownMinutes = 20;
+         c.dryRun = true;
+       },
+       {},
+       {{Min(20), "ShutDown machine (nobody logged on for 20 minutes) forced dry"},
+        {Min(39.9), ""},
+        {Min(40), "ShutDown machine (nobody logged on for 20 minutes) forced dry"}}},
+      {"LogonScreenShutdownMinutes 0: the logon screen stays", [](EngineConfig&) {}, {}, {{Min(600), ""}}},
       {"DryRun: recorded, and the idle period starts again",
        [](EngineConfig& c) { c.dryRun = true; },
        {{}},
@@ -311,6 +420,24 @@ TEST(Decisions, ARestartedSessionWaitsAWholeIdlePeriodAgain) {
   EXPECT_EQ("", Describe(decider.Decide(Min(59), LocalAt(Min(59)), sessions, {})));
   EXPECT_EQ(std::optional<Tick>(Min(60)), decider.NextDeadline()) << "the engine wakes when the session is due";
   EXPECT_EQ("LogOff 1 (idle 30 minutes) forced", Describe(decider.Decide(Min(60), LocalAt(Min(60)), sessions, {})));
+}
+
+TEST(Decisions, CancelRestartsTheIdlePeriodOnlyWhereTheUserMayCancel) {
+  for (bool userMayCancel : {false, true}) {
+    SCOPED_TRACE(userMayCancel ? "EnableUserCancel on" : "EnableUserCancel off");
+    EngineConfig config;
+    Countdown(config, userMayCancel);
+    std::vector<SessionFacts> sessions = {Session(1, config)};
+    Decider decider(config);
+    EXPECT_FALSE(decider.Cancel(1, Min(29))) << "no countdown runs yet";
+    EXPECT_EQ("Countdown 1 (idle 30 minutes)", Describe(decider.Decide(Min(30), LocalAt(Min(30)), sessions, {})));
+    EXPECT_EQ(userMayCancel, decider.Cancel(1, Min(30) + Sec(2)));
+    EXPECT_EQ(userMayCancel ? "" : "LogOff 1 (idle 30 minutes) forced",
+              Describe(decider.Decide(Min(30) + Sec(10), LocalAt(Min(30) + Sec(10)), sessions, {})));
+    if (userMayCancel) {
+      EXPECT_EQ(std::optional<Tick>(Min(60) + Sec(2)), decider.NextDeadline());
+    }
+  }
 }
 
 TEST(Decisions, TheDailyTimeIsTakenOnceADayEvenWhenTheClockIsSetBack) {

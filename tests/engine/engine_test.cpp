@@ -8,7 +8,13 @@
 #include <sstream>
 #include <thread>
 
+#include <windows.h>
+// After windows.h.
+#include <mmsystem.h>
+
+#include "agent_dlg.h"
 #include "config_reader.h"
+#include "dialog_answerer.h"
 #include "engine.h"
 #include "event_ids.h"
 #include "fake_platform.h"
@@ -16,6 +22,7 @@
 #include "pipe_protocol.h"
 #include "program_runner.h"
 #include "registry_fixture.h"
+#include "service_host.h"
 #include "text_format.h"
 
 namespace lullan::engine {
@@ -165,10 +172,14 @@ TEST_F(EngineTest, WithoutForceExitTheSessionsAgentIsAskedToLogOff) {
 
   TurnAt(9, 10);
   EXPECT_TRUE(sessions.loggedOff().empty()) << "its programs may refuse: the logoff is asked in the session";
-  BYTE bytes[kLongestMessage];
-  DWORD read = 0;
-  ASSERT_TRUE(::ReadFile(agent.get(), bytes, sizeof bytes, &read, nullptr)) << "error " << ::GetLastError();
-  std::optional<Message> told = Decode(std::span<const BYTE>(bytes, read));
+  // The tray icon's tooltip came first.
+  std::optional<Message> told;
+  do {
+    BYTE bytes[kLongestMessage];
+    DWORD read = 0;
+    ASSERT_TRUE(::ReadFile(agent.get(), bytes, sizeof bytes, &read, nullptr)) << "error " << ::GetLastError();
+    told = Decode(std::span<const BYTE>(bytes, read));
+  } while (told && std::holds_alternative<TrayTip>(*told));
   EXPECT_TRUE(told && std::holds_alternative<LogOff>(*told));
 }
 
@@ -312,6 +323,222 @@ TEST_F(EngineTest, AChangedConfigurationAppliesWithoutARestart) {
   EXPECT_TRUE(logShows("; 2 monitored groups")) << Log();
   ::SetEvent(stop.get());
   running.join();
+}
+
+// The session's agent in process, on the test's thread, connected to the
+// engine's pipe as the real agent is: what the user of the session sees.
+class UserSideTest : public EngineTest {
+ protected:
+  UserSideTest() {
+    desktopScope_.Use(desktop);
+    Set(L"IdleMinutes", 30);
+  }
+  ~UserSideTest() override {
+    agent.reset();
+    ::DeleteFileW(wave.c_str());
+  }
+
+  // Starts the engine and connects the agent of session 1 to it.
+  void StartAgent() {
+    StartEngine();
+    ASSERT_TRUE(link.Connect(AgentPipeName(1), 5000)) << "error " << ::GetLastError();
+    link.Send(Hello{});
+    agent = std::make_unique<CAgentDlg>(link, sampler);
+    ASSERT_TRUE(agent->Create(nullptr));
+    ASSERT_TRUE(Until([&] { return engine->sessions().Find(1)->agentConnected; })) << Log();
+  }
+  // Turns the engine and runs the agent (its pipe and its windows) until `done`.
+  bool Until(const std::function<bool()>& done, std::chrono::milliseconds limit = 8s) {
+    for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+      engine->Turn();
+      for (const Message& message : link.Pump()) agent->OnServiceMessage(message);
+      MSG message;
+      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (agent->CountdownMessage(&message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+      }
+      if (done()) return true;
+      std::this_thread::sleep_for(20ms);
+    }
+    return done();
+  }
+  bool Logged(const std::string& text) const { return Log().find(text) != std::string::npos; }
+  void WriteWave() {
+    wave = folder + L"\\chime.wav";
+    std::ofstream(Narrow(wave), std::ios::binary) << "RIFF....WAVEfmt ";
+  }
+
+  test::RecordingDesktop desktop;
+  test::DialogAnswerer dialogs;
+  AgentLink link;
+  InputSampler sampler{InputSampler::Hooks::kNone};
+  std::unique_ptr<CAgentDlg> agent;
+  std::wstring wave;
+
+ private:
+  test::ScopedPlatform desktopScope_;
+};
+
+TEST_F(UserSideTest, TheCountdownShowsWhatHappensAndCancelRestartsTheIdlePeriodInFull) {
+  Set(L"UseCancelDlg", 1);
+  Set(L"CountdownSeconds", 4);
+  Set(L"EnableUserCancel", 1);
+  Set(L"CustomMessage", L"Save your work: the lab closes at ten past nine.");
+  WriteWave();
+  Set(L"WavFile", wave);
+  Set(L"PlaySound", 1);
+  HWND countdown = nullptr;
+  dialogs.Answer([&](HWND dialog) { countdown = dialog; });
+  StartAgent();
+  ASSERT_TRUE(Until([&] { return desktop.Tooltip().has_value(); })) << "no tray icon";
+  EXPECT_EQ(desktop.iconCalls.front().message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_TRUE(desktop.iconCalls.front().hasIcon);
+
+  TurnAt(9, 10);
+  ASSERT_TRUE(Until([&] { return countdown != nullptr; })) << Log();
+  Until([] { return false; }, 300ms);
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(countdown, IDCANCEL)) << "Cancel has the focus";
+  EXPECT_TRUE(::GetWindowLongW(countdown, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  test::DialogAnswerer::PressButton(countdown, IDCANCEL);
+  ASSERT_TRUE(Until([&] { return Logged("cancelled the countdown"); })) << Log() << Narrow(dialogs.Describe());
+  ASSERT_EQ(dialogs.seen().size(), 1u) << Narrow(dialogs.Describe());
+  EXPECT_EQ(dialogs.seen()[0].caption, L"Lullan");
+  EXPECT_EQ(dialogs.seen()[0].Text(),
+            L"You will be logged off in 4 seconds. | Reason: the daily logoff time 09:10 AM. | Save your work: the lab "
+            L"closes at ten past nine.");
+  EXPECT_FALSE(::IsWindow(countdown)) << "Cancel closes the countdown";
+  ASSERT_EQ(desktop.sounds.size(), 1u) << "the sound plays once, when the countdown starts";
+  EXPECT_EQ(desktop.sounds[0].file, wave);
+  EXPECT_EQ(desktop.sounds[0].flags, static_cast<DWORD>(SND_ASYNC | SND_NODEFAULT));
+  ASSERT_TRUE(FindEvent(kEventCountdownCancelled)) << Log();
+  EXPECT_EQ(FindEvent(kEventCountdownCancelled)->strings,
+            (std::vector<std::wstring>{user, L"1", L"the daily logoff time 09:10 AM"}));
+
+  // The countdown's seconds pass: nothing happens, and the user has a whole idle period again.
+  Until([] { return false; }, 5s);
+  EXPECT_TRUE(sessions.loggedOff().empty()) << Log();
+  EXPECT_EQ(desktop.Tooltip(), L"Idle logoff in 30 minutes; every day at 09:10 AM");
+
+  // Explorer restarts: the icon comes back.
+  size_t calls = desktop.iconCalls.size();
+  ::SendMessageW(agent->window(), TrayIcon::TaskbarCreatedMessage(), 0, 0);
+  ASSERT_EQ(desktop.iconCalls.size(), calls + 1);
+  EXPECT_EQ(desktop.iconCalls.back().message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(desktop.iconCalls.back().tip, L"Idle logoff in 30 minutes; every day at 09:10 AM");
+}
+
+TEST_F(UserSideTest, WithoutEnableUserCancelThereIsNoCancelAndNothingStopsTheCountdown) {
+  Set(L"UseCancelDlg", 1);
+  Set(L"CountdownSeconds", 2);
+  Set(L"UseTray", 0);
+  HWND countdown = nullptr;
+  bool cancelShown = true;
+  dialogs.Answer([&](HWND dialog) {
+    countdown = dialog;
+    cancelShown = ::IsWindowVisible(::GetDlgItem(dialog, IDCANCEL)) != FALSE;
+    test::DialogAnswerer::PressButton(dialog, IDCANCEL);  // Esc
+    ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);   // Alt+F4
+  });
+  StartAgent();
+  TurnAt(9, 10);
+  ASSERT_TRUE(Until([&] { return countdown != nullptr; })) << Log();
+  EXPECT_FALSE(cancelShown);
+  Until([] { return false; }, 1s);
+  EXPECT_TRUE(::IsWindow(countdown)) << "Esc and Alt+F4 closed the countdown";
+  EXPECT_TRUE(sessions.loggedOff().empty()) << "acted before the countdown ran out";
+  ASSERT_TRUE(Until([&] { return !sessions.loggedOff().empty(); })) << Log();
+  EXPECT_EQ(sessions.loggedOff(), std::vector<DWORD>{1});
+  EXPECT_FALSE(Logged("cancelled")) << Log();
+  EXPECT_TRUE(desktop.iconCalls.empty()) << "UseTray off: no icon";
+}
+
+TEST_F(UserSideTest, WithoutACountdownTheActionIsAtOnceAndASoundThatCannotBePlayedIsLogged) {
+  Set(L"WavFile", folder + L"\\missing.wav");
+  Set(L"PlaySound", 1);
+  StartAgent();
+  TurnAt(9, 10);
+  EXPECT_EQ(sessions.loggedOff(), std::vector<DWORD>{1}) << "no countdown: the action at once";
+  ASSERT_TRUE(Until([&] { return FindEvent(kEventSoundFailed) != nullptr; })) << Log();
+  EXPECT_EQ(FindEvent(kEventSoundFailed)->strings[0], folder + L"\\missing.wav");
+  EXPECT_EQ(FindEvent(kEventSoundFailed)->type, EVENTLOG_WARNING_TYPE);
+  EXPECT_TRUE(desktop.sounds.empty());
+  EXPECT_TRUE(dialogs.seen().empty()) << Narrow(dialogs.Describe());
+}
+
+TEST_F(UserSideTest, APresentationInTheForegroundReachesTheEngine) {
+  StartAgent();
+  desktop.notificationState = UserDesktop::kPresentationMode;
+  ASSERT_TRUE(Until([&] { return engine->sessions().Find(1)->displayKeptOn; })) << Log();
+  desktop.notificationState = UserDesktop::kAcceptsNotifications;
+  desktop.executionState = ES_USER_PRESENT | ES_DISPLAY_REQUIRED;  // a video call's display request
+  Until([] { return false; }, 2s);
+  EXPECT_TRUE(engine->sessions().Find(1)->displayKeptOn);
+  desktop.executionState = ES_USER_PRESENT;
+  EXPECT_TRUE(Until([&] { return !engine->sessions().Find(1)->displayKeptOn; }));
+}
+
+TEST_F(UserSideTest, ACancelTheServiceDidNotOfferIsIgnored) {
+  Set(L"UseCancelDlg", 1);
+  Set(L"CountdownSeconds", 2);
+  dialogs.Answer([](HWND) {});
+  StartAgent();
+  TurnAt(9, 10);
+  ASSERT_TRUE(Until([&] { return Logged("Countdown of 2 seconds"); })) << Log();
+  link.Send(Cancel{});  // any program of the session can write to the pipe
+  ASSERT_TRUE(Until([&] { return !sessions.loggedOff().empty(); })) << Log();
+  EXPECT_TRUE(Logged("no countdown it may cancel runs: ignored")) << Log();
+}
+
+TEST(ServiceHost, AResumeFromSleepIsTheOnlyPowerEventThatWakesTheEngine) {
+  EXPECT_TRUE(IsResume(SERVICE_CONTROL_POWEREVENT, PBT_APMRESUMEAUTOMATIC));
+  EXPECT_TRUE(IsResume(SERVICE_CONTROL_POWEREVENT, PBT_APMRESUMESUSPEND));
+  EXPECT_FALSE(IsResume(SERVICE_CONTROL_POWEREVENT, PBT_APMSUSPEND));
+  EXPECT_FALSE(IsResume(SERVICE_CONTROL_POWEREVENT, PBT_APMPOWERSTATUSCHANGE));
+  EXPECT_FALSE(IsResume(SERVICE_CONTROL_SESSIONCHANGE, PBT_APMRESUMEAUTOMATIC));
+}
+
+TEST_F(EngineTest, AtResumeTheEngineLooksAgainAtOnce) {
+  StartEngine();
+  engine->reports().Push(Resumed{});
+  engine->Turn();
+  EXPECT_NE(Log().find("resumed from sleep"), std::string::npos) << Log();
+}
+
+// With nobody logged on (LogonScreenShutdownMinutes), the machine goes down
+// forced; a dry run records it; a failure is recorded without a user.
+TEST(ActionRunner, NobodyLoggedOnShutsTheMachineDownOrRecordsItInADryRun) {
+  test::RecordingEventLog events;
+  test::RecordingSystemExit exits;
+  test::ScopedPlatform scope;
+  scope.Use(events).Use(exits);
+  EngineReports reports;
+  AgentChannels channels(reports);
+  SessionWatcher sessions;
+  EngineLog log;
+  ActionRunner runner(log, channels, sessions);
+  Step step{};
+  step.kind = Step::kShutDown;
+  step.session = kNoSession;
+  step.rule = Rule{Rule::kLogonScreen, 20, 0, {}};
+  step.force = true;
+  const EngineConfig config;
+
+  step.dryRun = true;
+  EXPECT_TRUE(runner.Run({step}, config).empty());
+  EXPECT_TRUE(exits.calls.empty()) << "a dry run shuts nothing down";
+  step.dryRun = false;
+  EXPECT_TRUE(runner.Run({step}, config).empty());
+  ASSERT_EQ(exits.calls.size(), 1u);
+  EXPECT_EQ(exits.calls[0].flags, static_cast<UINT>(EWX_SHUTDOWN | EWX_POWEROFF | EWX_FORCE));
+  exits.exitResult = FALSE;
+  EXPECT_EQ(runner.Run({step}, config), std::vector<DWORD>{kNoSession}) << "the wait starts again";
+
+  EXPECT_EQ(events.Ids(), (std::vector<DWORD>{kEventLogonScreenWouldShutDown, kEventLogonScreenShutDown,
+                                              kEventLogonScreenShutDown, kEventActionFailed}));
+  EXPECT_EQ(events.events[1].strings, std::vector<std::wstring>{L"20"});
+  EXPECT_EQ(std::vector<std::wstring>(events.events[3].strings.begin(), events.events[3].strings.begin() + 3),
+            (std::vector<std::wstring>{L"shut the computer down", L"nobody logged on", L"none"}));
 }
 
 }  // namespace

@@ -20,8 +20,15 @@ std::vector<BYTE> Bytes(std::initializer_list<DWORD> words) {
 }
 
 TEST(PipeProtocol, EveryMessageComesBackAsItWasSent) {
-  for (const Message& message : {Message{Hello{}}, Message{Sample{1234, 567, true, false}},
-                                 Message{Sample{0, 0, false, true}}, Message{LogOff{}}, Message{Quit{}}}) {
+  const std::wstring longest(kLongestText, L'x');
+  for (const Message& message :
+       {Message{Hello{}}, Message{Sample{1234, 567, true, false}}, Message{Sample{0, 0, false, true}},
+        Message{LogOff{}}, Message{Quit{}}, Message{Display{true, L"POWERPNT.EXE"}}, Message{Display{}},
+        Message{Cancel{}}, Message{SoundFailed{ERROR_FILE_NOT_FOUND, L"\\\\files\\chime.wav"}},
+        Message{Countdown{10, Ending::kReboot, true, L"idle 30 minutes", L"Save your work."}},
+        Message{Countdown{120, Ending::kLogOff, false, longest, longest}}, Message{EndCountdown{}},
+        Message{PlayWave{L"C:\\Sounds\\chime.wav"}}, Message{TrayTip{L"Idle logoff in 12 minutes"}},
+        Message{TrayTip{}}}) {
     std::optional<Message> decoded = Decode(Encode(message));
     ASSERT_TRUE(decoded) << "type " << message.index();
     EXPECT_TRUE(*decoded == message) << "type " << message.index();
@@ -35,6 +42,11 @@ TEST(PipeProtocol, AnythingElseIsMalformed) {
   };
   std::vector<BYTE> overlong = Encode(Sample{});
   overlong.resize(kLongestMessage + 1);
+  // A tooltip one character longer than any text may be: its count and header say so.
+  std::vector<BYTE> tooLong = Encode(TrayTip{std::wstring(kLongestText, L'x')});
+  tooLong.resize(tooLong.size() + sizeof(wchar_t), 'x');
+  reinterpret_cast<DWORD*>(tooLong.data())[1] += sizeof(wchar_t);
+  reinterpret_cast<DWORD*>(tooLong.data())[2] += 1;
   const Case cases[] = {
       {"nothing", {}},
       {"half a header", {1, 0, 0}},
@@ -45,8 +57,23 @@ TEST(PipeProtocol, AnythingElseIsMalformed) {
       {"a Sample with flags nobody knows", Bytes({2, 12, 1, 2, 0x80})},
       {"a Sample whose size is right but header lies", Bytes({2, 16, 1, 2, 0})},
       {"longer than any message", overlong},
+      {"a text longer than any", tooLong},
+      {"a text running past its message", Bytes({0x106, 8, 3, 0x00410041})},
+      {"a text's count missing", Bytes({0x106, 0})},
+      {"a flag that is neither 0 nor 1", Bytes({3, 8, 2, 0})},
+      {"a countdown ending nobody knows", Bytes({0x103, 20, 10, 3, 0, 0, 0})},
+      {"a countdown with bytes to spare", Bytes({0x103, 24, 10, 0, 0, 0, 0, 0})},
+      {"a Cancel with a payload", Bytes({4, 4, 0})},
   };
   for (const Case& c : cases) EXPECT_FALSE(Decode(c.bytes)) << c.what;
+}
+
+TEST(PipeProtocol, ATextLongerThanAnyIsCutWhenItIsSent) {
+  std::optional<Message> decoded = Decode(Encode(TrayTip{std::wstring(kLongestText + 50, L'y')}));
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(std::get<TrayTip>(*decoded).text, std::wstring(kLongestText, L'y'));
+  EXPECT_LE(Encode(Countdown{1, Ending::kLogOff, true, std::wstring(9999, L'a'), std::wstring(9999, L'b')}).size(),
+            kLongestMessage);
 }
 
 TEST(PipeProtocol, ThePipeAdmitsLocalSystemAndTheSessionsLogonAlone) {

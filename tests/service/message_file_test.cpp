@@ -37,6 +37,10 @@ static_assert(MSG_LOG_REFUSED == kEventLogRefused);
 static_assert(MSG_AGENT_FAILED == kEventAgentFailed);
 static_assert(MSG_ACTION_FAILED == kEventActionFailed);
 static_assert(MSG_PIPE_FAILED == kEventPipeFailed);
+static_assert(MSG_LOGON_SCREEN_SHUT_DOWN == kEventLogonScreenShutDown);
+static_assert(MSG_LOGON_SCREEN_WOULD_SHUT_DOWN == kEventLogonScreenWouldShutDown);
+static_assert(MSG_COUNTDOWN_CANCELLED == kEventCountdownCancelled);
+static_assert(MSG_SOUND_FAILED == kEventSoundFailed);
 
 // Every event with the number of insertion strings it is reported with: its
 // text must use each, and no other (a %5 would show as it stands).
@@ -44,17 +48,31 @@ struct Reported {
   DWORD id;
   int strings;
 };
-constexpr Reported kReportedEvents[] = {{kEventMonitorStarted, 0},    {kEventMonitorStopping, 0},
-                                        {kEventDispatcherFailed, 0},  {kEventProfileServerMissing, 0},
-                                        {kEventProfileCopyFailed, 0}, {kEventMonitorFailed, 1},
-                                        {kEventEngineStarted, 0},     {kEventEngineStopping, 0},
-                                        {kEventLoggedOff, 3},         {kEventShutDown, 3},
-                                        {kEventRebooted, 3},          {kEventWouldAct, 4},
-                                        {kEventLogoffForced, 3},      {kEventLoggedOffInstead, 3},
-                                        {kEventActionHeld, 4},        {kEventScriptMissing, 3},
-                                        {kEventScriptFailed, 4},      {kEventLogRefused, 3},
-                                        {kEventAgentFailed, 3},       {kEventActionFailed, 4},
-                                        {kEventPipeFailed, 2}};
+constexpr Reported kReportedEvents[] = {{kEventMonitorStarted, 0},
+                                        {kEventMonitorStopping, 0},
+                                        {kEventDispatcherFailed, 0},
+                                        {kEventProfileServerMissing, 0},
+                                        {kEventProfileCopyFailed, 0},
+                                        {kEventMonitorFailed, 1},
+                                        {kEventEngineStarted, 0},
+                                        {kEventEngineStopping, 0},
+                                        {kEventLoggedOff, 3},
+                                        {kEventShutDown, 3},
+                                        {kEventRebooted, 3},
+                                        {kEventWouldAct, 4},
+                                        {kEventLogoffForced, 3},
+                                        {kEventLoggedOffInstead, 3},
+                                        {kEventActionHeld, 4},
+                                        {kEventScriptMissing, 3},
+                                        {kEventScriptFailed, 4},
+                                        {kEventLogRefused, 3},
+                                        {kEventAgentFailed, 3},
+                                        {kEventActionFailed, 4},
+                                        {kEventPipeFailed, 2},
+                                        {kEventLogonScreenShutDown, 1},
+                                        {kEventLogonScreenWouldShutDown, 1},
+                                        {kEventCountdownCancelled, 3},
+                                        {kEventSoundFailed, 4}};
 
 std::wstring Hex(DWORD id) {
   wchar_t text[16];

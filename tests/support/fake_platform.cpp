@@ -89,6 +89,34 @@ bool RecordingSystemExit::EnableShutdownPrivilege() {
   return privilegeResult;
 }
 
+BOOL RecordingDesktop::NotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
+  iconCalls.push_back(IconCall{message, data->hWnd, data->uID, (data->uFlags & NIF_ICON) && data->hIcon,
+                               (data->uFlags & NIF_TIP) ? std::wstring(data->szTip) : std::wstring()});
+  return notifyResult;
+}
+
+std::optional<std::wstring> RecordingDesktop::Tooltip() const {
+  std::optional<std::wstring> tip;
+  for (const IconCall& call : iconCalls) {
+    if (call.message == NIM_DELETE) {
+      tip.reset();
+    } else if (call.message == NIM_ADD || (call.message == NIM_MODIFY && tip)) {
+      tip = call.tip;
+    }
+  }
+  return tip;
+}
+
+BOOL RecordingDesktop::PlaySound(LPCWSTR file, DWORD flags) {
+  sounds.push_back(Sound{file, flags});
+  return TRUE;
+}
+
+HRESULT RecordingDesktop::QueryUserNotificationState(NotificationState* state) {
+  *state = notificationState;
+  return S_OK;
+}
+
 void FakeSessions::List(std::vector<Listed> sessions) {
   std::lock_guard guard(lock_);
   listed_ = std::move(sessions);

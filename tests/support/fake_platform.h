@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,7 @@ class ScopedPlatform {
   ScopedPlatform& Use(Clock& seam) { return Change(&Platform::clock, &seam); }
   ScopedPlatform& Use(EventLog& seam) { return Change(&Platform::eventLog, &seam); }
   ScopedPlatform& Use(Sessions& seam) { return Change(&Platform::sessions, &seam); }
+  ScopedPlatform& Use(UserDesktop& seam) { return Change(&Platform::desktop, &seam); }
 
  private:
   template <typename Seam>
@@ -166,6 +168,36 @@ class FakeSessions final : public Sessions {
   DWORD defaultSession_ = 1;
   BOOL logoffResult_ = TRUE;
   std::vector<DWORD> loggedOff_;
+};
+
+// The user's desktop as the agent sees it: the notification-area calls and
+// the sounds recorded, and the foreground's state as the test sets it.
+class RecordingDesktop final : public UserDesktop {
+ public:
+  struct IconCall {
+    DWORD message;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
+    HWND window;
+    UINT id;
+    bool hasIcon;
+    std::wstring tip;
+  };
+  struct Sound {
+    std::wstring file;
+    DWORD flags;
+  };
+  BOOL NotifyIcon(DWORD message, PNOTIFYICONDATAW data) override;
+  BOOL PlaySound(LPCWSTR file, DWORD flags) override;
+  HRESULT QueryUserNotificationState(NotificationState* state) override;
+  EXECUTION_STATE SystemExecutionState() override { return executionState; }
+
+  // The icon's tooltip now (after the calls so far), or nullopt with no icon.
+  std::optional<std::wstring> Tooltip() const;
+
+  std::vector<IconCall> iconCalls;
+  std::vector<Sound> sounds;
+  BOOL notifyResult = TRUE;  // FALSE: no notification area (Explorer not running)
+  NotificationState notificationState = kAcceptsNotifications;
+  EXECUTION_STATE executionState = ES_USER_PRESENT;
 };
 
 }  // namespace lullan::test
