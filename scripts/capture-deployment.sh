@@ -16,14 +16,7 @@ rm -rf "$WINEPREFIX"
 wineserver -w
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
-number="$build/capture-display"
-rm -f "$number"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
-xvfb=$!
-cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
-trap cleanup EXIT
-for _ in $(seq 1 100); do [ -s "$number" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$number")"
+lullan_capture_display "$build"
 
 "$LULLAN_WINE" msiexec /i "$("$LULLAN_WINE" winepath -w "$build/dist/lullan.msi")" /qn REBOOT=ReallySuppress
 "$LULLAN_WINE" explorer /desktop=shot,800x600 control appwiz.cpl >/dev/null 2>&1 &

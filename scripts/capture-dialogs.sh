@@ -32,15 +32,7 @@ if [ ! -f "$WINEPREFIX/.lullan-ready" ]; then
   touch "$WINEPREFIX/.lullan-ready"
 fi
 
-# Xvfb picks a free display number and writes it into the file.
-number="$build/capture-display"
-rm -f "$number"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
-xvfb=$!
-cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
-trap cleanup EXIT
-for _ in $(seq 1 100); do [ -s "$number" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$number")"
+lullan_capture_display "$build"
 
 for name in "${names[@]}"; do
   geometry="$build/capture-$name.geometry"

@@ -42,3 +42,16 @@ lullan_wine_env() {
     unset WINELOADER
   fi
 }
+
+# A display of its own for the pictures: Xvfb picks a free display number and
+# writes it into a file of the build tree. On exit the prefix's wineserver and
+# the display end.
+lullan_capture_display() {
+  local number="$1/capture-display"
+  rm -f "$number"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  lullan_xvfb=$!
+  trap 'wineserver -k 2>/dev/null || true; kill "$lullan_xvfb" 2>/dev/null || true' EXIT
+  for _ in $(seq 1 100); do [ -s "$number" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$number")"
+}
