@@ -11,7 +11,8 @@
 //               runs ScanNetwork) to the final status text;
 //   bound_ms    what this design allows at best: the same seam calls by a
 //               pool of as many workers as the console runs (one per four
-//               computers, at most 256), each computer's service query and
+//               computers, at most 256; each takes its four, then the next
+//               computer no worker has taken), each computer's service query and
 //               then its registry connection, P of those at once (one when
 //               P is 0), without the dialog, its list or its reports;
 //   worst_ui_ms the longest the dialog took to answer a message posted to it
@@ -46,10 +47,10 @@
 #include <utility>
 #include <vector>
 
-#include "critical_section.h"
 #include "fake_platform.h"
 #include "handles.h"
 #include "message_box.h"
+#include "probe_gate.h"
 #include "process_usage.h"
 #include "resource.h"
 #include "scripted_domain.h"
@@ -134,56 +135,47 @@ void BuildDomain(int computers, ScriptedServiceManager& services, FakeRemoteRegi
   }
 }
 
-// The design's bound: a pool of workers like the console's, taking four
-// computers at a time; for each computer its service query, then its
-// registry connection with at most ProbeThreads of those at once.
+// The design's bound: a pool of workers like the console's, each taking its
+// four computers, then the next one no worker has taken; for each computer
+// its service query, then its registry connection with at most ProbeThreads
+// of those at once.
 struct BoundPool {
   const Options* options = nullptr;
   ScriptedServiceManager* services = nullptr;
   FakeRemoteRegistry* registry = nullptr;
-  size_t batches = 0;
-  std::atomic<size_t> nextBatch{0};
-  CriticalSection oneAtATime;
-  unique_handle places;  // a semaphore, when ProbeThreads is set
+  std::atomic<size_t> nextRow{0};
+  std::unique_ptr<tarnel::ProbeGate> gate;  // the console's own
 
   void Probe(const std::wstring& name) {
-    if (places) {
-      ::WaitForSingleObject(places.get(), INFINITE);
-    } else {
-      oneAtATime.Enter();
-    }
+    tarnel::ProbeGate::Hold hold(*gate);
     HKEY root = nullptr;
     std::wstring machine = L"\\\\" + name;
     if (registry->ConnectRegistry(machine.c_str(), HKEY_LOCAL_MACHINE, &root) == ERROR_SUCCESS) ::RegCloseKey(root);
-    if (places) {
-      ::ReleaseSemaphore(places.get(), 1, nullptr);
-    } else {
-      oneAtATime.Leave();
-    }
   }
 };
 
 struct BoundWorker {
   BoundPool* pool;
-  size_t firstBatch;
+  size_t firstRow;
 };
 
 unsigned __stdcall RunBoundWorker(void* context) noexcept {
   const BoundWorker worker = *static_cast<BoundWorker*>(context);
   BoundPool& pool = *worker.pool;
   const size_t computers = static_cast<size_t>(pool.options->computers);
-  for (size_t batch = worker.firstBatch; batch < pool.batches; batch = pool.nextBatch++) {
-    for (size_t i = batch * kComputersPerWorker; i < std::min(computers, (batch + 1) * kComputersPerWorker); ++i) {
-      std::wstring name = ComputerName(static_cast<int>(i));
-      SC_HANDLE manager = pool.services->OpenManager(name.c_str(), GENERIC_READ);
-      SC_HANDLE service = pool.services->OpenNamedService(manager, L"Lullan", GENERIC_READ);
-      SERVICE_STATUS status{};
-      pool.services->QueryStatus(service, &status);
-      pool.services->CloseHandle(service);
-      pool.services->CloseHandle(manager);
-      pool.Probe(name);
-    }
-  }
+  auto scan = [&pool](size_t i) {
+    std::wstring name = ComputerName(static_cast<int>(i));
+    SC_HANDLE manager = pool.services->OpenManager(name.c_str(), GENERIC_READ);
+    SC_HANDLE service = pool.services->OpenNamedService(manager, L"Lullan", GENERIC_READ);
+    SERVICE_STATUS status{};
+    pool.services->QueryStatus(service, &status);
+    pool.services->CloseHandle(service);
+    pool.services->CloseHandle(manager);
+    pool.Probe(name);
+  };
+  const size_t firstEnd = std::min(computers, worker.firstRow + kComputersPerWorker);
+  for (size_t i = worker.firstRow; i < firstEnd; ++i) scan(i);
+  for (size_t i = pool.nextRow++; i < computers; i = pool.nextRow++) scan(i);
   return 0;
 }
 
@@ -192,18 +184,15 @@ double MeasureBound(const Options& options, ScriptedServiceManager& services, Fa
   pool.options = &options;
   pool.services = &services;
   pool.registry = &registry;
-  pool.batches = (static_cast<size_t>(options.computers) + kComputersPerWorker - 1) / kComputersPerWorker;
-  const size_t workers = std::min(pool.batches, kMostWorkers);
-  pool.nextBatch = workers;
-  if (options.probeThreads > 0) {
-    const auto places = static_cast<LONG>(options.probeThreads);
-    pool.places.reset(::CreateSemaphoreW(nullptr, places, places, nullptr));
-  }
+  const size_t workers =
+      std::min((static_cast<size_t>(options.computers) + kComputersPerWorker - 1) / kComputersPerWorker, kMostWorkers);
+  pool.nextRow = workers * kComputersPerWorker;
+  pool.gate = std::make_unique<tarnel::ProbeGate>(options.probeThreads);
   std::vector<BoundWorker> contexts(workers);
   std::vector<unique_handle> threads;
   const double start = Now();
   for (size_t i = 0; i < workers; ++i) {
-    contexts[i] = BoundWorker{&pool, i};
+    contexts[i] = BoundWorker{&pool, i * kComputersPerWorker};
     threads.emplace_back(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 64 * 1024, &RunBoundWorker, &contexts[i],
                                                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
   }
@@ -364,7 +353,7 @@ double MeasureScan(ScriptedDomain& domain) {
   // and when they have ended.
   std::thread watcher([] {
     while (!gRun.done) {
-      ::Sleep(100);
+      ::Sleep(gRun.refreshReturned ? 10 : 100);
       if (!gRun.scanning) continue;
       gRun.peak.reservedBytes = std::max(gRun.peak.reservedBytes, ProcessUsage::ReservedBytes());
       // Once Refresh has returned, the dialog waits on the measured scan's threads.

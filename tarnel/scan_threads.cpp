@@ -24,19 +24,18 @@ constexpr size_t kMostWorkers = 256;
 constexpr unsigned kWorkerStackBytes = 64 * 1024;
 constexpr wchar_t kCreateFailed[] = L"Error creating thread";
 
-// The scan's computers, shared by the waiter and the workers, in batches of
-// four: each worker writes what it learns into its own batches' rows only.
+// The scan's computers, shared by the waiter and the workers: each worker
+// writes what it learns into the rows it took only.
 struct ScanWork {
   std::shared_ptr<ConsoleState> state;
   std::vector<ScannedComputer> computers;
-  size_t batches = 0;
-  std::atomic<size_t> nextBatch{0};  // the first batch no worker has taken
+  std::atomic<size_t> nextRow{0};  // the first row no worker has taken
 };
 
 // Owned, and freed, by the thread it is handed to.
 struct WorkerContext {
   std::shared_ptr<ScanWork> work;
-  size_t firstBatch = 0;
+  size_t firstRow = 0;  // of its four rows
 };
 
 struct WaiterContext {
@@ -62,16 +61,16 @@ unsigned __stdcall ScanWorker(void* context) noexcept {
   ScanWork& work = *worker->work;
   ConsoleState& state = *work.state;
   ScanMessageSink messages(state.reports);
+  const size_t rows = work.computers.size();
   try {
     // Worker i starts with rows 4i to 4i+3; then, in a domain of more than
-    // 1,024 computers, it takes the next batch no worker has taken.
-    for (size_t batch = worker->firstBatch; batch < work.batches; batch = work.nextBatch++) {
-      const size_t end = std::min(work.computers.size(), (batch + 1) * kComputersPerWorker);
-      for (size_t row = batch * kComputersPerWorker; row < end; ++row) {
-        if (state.stop) return 0;
-        ScannedComputer& computer = work.computers[row];
-        if (!computer.name.empty()) ScanComputer(state, computer, messages);
-      }
+    // 1,024 computers, it takes the next row no worker has taken, one at a
+    // time, so that the workers run out of rows together.
+    const size_t firstEnd = std::min(rows, worker->firstRow + kComputersPerWorker);
+    for (size_t row = worker->firstRow; row < rows && !state.stop;
+         row = row + 1 < firstEnd ? row + 1 : work.nextRow++) {
+      ScannedComputer& computer = work.computers[row];
+      if (!computer.name.empty()) ScanComputer(state, computer, messages);
     }
   } catch (...) {
     // Out of memory: this worker's remaining computers stay unexamined.
@@ -79,35 +78,34 @@ unsigned __stdcall ScanWorker(void* context) noexcept {
   return 0;
 }
 
-// A thread at normal priority, created suspended, with `stackBytes` of stack
-// reserved (0: the program's default). The context is the thread's once it
-// runs; otherwise it stays the caller's.
+// A thread at normal priority with `stackBytes` of stack reserved (0: the
+// program's default). The context is the thread's once it has started;
+// otherwise it stays the caller's. (Started at once: under Wine a thread
+// created suspended costs one more trip to the server, 256 times a scan.)
 template <typename Context>
-unique_handle CreateSuspended(unsigned(__stdcall* procedure)(void*) noexcept, std::unique_ptr<Context>& context,
-                              unsigned stackBytes = 0) {
-  unique_handle thread(reinterpret_cast<HANDLE>(::_beginthreadex(
-      nullptr, stackBytes, procedure, context.get(), CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
-  if (thread) context.release();
+unique_handle StartThread(unsigned(__stdcall* procedure)(void*) noexcept, std::unique_ptr<Context>& context,
+                          unsigned stackBytes = 0) {
+  unique_handle thread(reinterpret_cast<HANDLE>(
+      ::_beginthreadex(nullptr, stackBytes, procedure, context.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
+  if (thread) context.release();  // the thread frees it, perhaps already has
   return thread;
 }
 
 std::vector<unique_handle> StartWorkers(const std::shared_ptr<ScanWork>& work) {
   const size_t rows = work->computers.size();
-  work->batches = (rows + kComputersPerWorker - 1) / kComputersPerWorker;
-  const size_t count = std::clamp<size_t>(work->batches, 1, kMostWorkers);
-  work->nextBatch = count;
+  const size_t count = std::clamp<size_t>((rows + kComputersPerWorker - 1) / kComputersPerWorker, 1, kMostWorkers);
+  work->nextRow = count * kComputersPerWorker;
   std::vector<unique_handle> workers;
   workers.reserve(count);
   for (size_t index = 0; index < count; ++index) {
     auto worker = std::make_unique<WorkerContext>();
     worker->work = work;
-    worker->firstBatch = index;
-    unique_handle thread = CreateSuspended(&ScanWorker, worker, kWorkerStackBytes);
+    worker->firstRow = index * kComputersPerWorker;
+    unique_handle thread = StartThread(&ScanWorker, worker, kWorkerStackBytes);
     if (!thread) {
       work->state->reports.Push(ScanMessage{LastErrorMessage(kCreateFailed)});
       continue;
     }
-    ::ResumeThread(thread.get());
     workers.push_back(std::move(thread));
   }
   return workers;
@@ -140,13 +138,11 @@ unique_handle StartScanThreads(const std::shared_ptr<ConsoleState>& state, std::
   waiter->work->state = state;
   waiter->work->computers = std::move(computers);
   waiter->settings = settings;
-  unique_handle thread = CreateSuspended(&ScanWaiter, waiter);
+  unique_handle thread = StartThread(&ScanWaiter, waiter);
   if (!thread) {
     ReportLastError(owner, kCreateFailed);
     state->reports.Finish();
-    return thread;
   }
-  ::ResumeThread(thread.get());
   return thread;
 }
 
