@@ -23,6 +23,28 @@ void Append(std::wstring& list, const std::wstring& path) {
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+bool IsInUse(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+
+// How long the removal waits, in all, for files still in use: a service that
+// has just said it stopped, or a user's agent, may still be ending.
+constexpr DWORD kInUseWaitMs = 5000;
+constexpr DWORD kInUseRetryMs = 250;
+
+// Deletes `path`, waiting until `deadline` (a tick count) while it is in use;
+// a file still in use then goes at the next restart. False, with the last
+// error set, when it can go neither way.
+bool DeleteOrLeaveToRestart(const std::wstring& path, DWORD deadline) {
+  while (!::DeleteFileW(path.c_str())) {
+    const DWORD error = ::GetLastError();
+    if (IsMissing(error)) return true;
+    if (!IsInUse(error)) return false;
+    if (static_cast<LONG>(deadline - ::GetTickCount()) <= 0)
+      return ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    ::Sleep(kInUseRetryMs);
+  }
+  return true;
+}
+
 }  // namespace
 
 int CopyProductFiles(CSetupApp& app, HWND owner) {
@@ -65,15 +87,16 @@ int CopyProductFiles(CSetupApp& app, HWND owner) {
 }
 
 void DeleteProductFiles(CSetupApp& app, HWND owner) {
+  const DWORD deadline = ::GetTickCount() + kInUseWaitMs;
   for (const InstallFileEntry& row : app.fileTable) {
     if (!row.replace || (row.serverOnly && !app.serverInstalled)) continue;
     std::wstring path = row.Path();
-    if (::DeleteFileW(path.c_str())) continue;
-    DWORD error = ::GetLastError();
     if (::lstrcmpiW(row.name.c_str(), L"setup.exe") == 0) {
-      // The running copy (removal started from the Add/Remove Programs entry).
-      ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    } else if (!IsMissing(error)) {
+      // The running copy (removal started from the Add/Remove Programs entry)
+      // will not go while this removal waits.
+      if (!::DeleteFileW(path.c_str()) && !IsMissing(::GetLastError()))
+        ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    } else if (!DeleteOrLeaveToRestart(path, deadline)) {
       ui::ShowMessage(owner, FormatText(L"Error deleting file %s", path.c_str()));
     }
   }

@@ -25,7 +25,10 @@ int CopyProductFiles(CSetupApp& app, HWND owner);
 // the console was installed at start-up) and "lullan.log", and marks the
 // installation directory for deletion at the next restart, when it will be
 // empty. A running setup.exe cannot delete itself: it is marked for deletion
-// at the next restart as well. A file that is not there is not an error.
+// at the next restart as well. A file still in use (a program that is still
+// ending) is waited for, five seconds at most for all of them; one in use
+// after that goes at the next restart too. A file that is not there is not an
+// error.
 void DeleteProductFiles(CSetupApp& app, HWND owner);
 
 // Deletes the "*.tmp" files of the installation directory.

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "build_paths.h"
 #include "file_table.h"
@@ -96,6 +97,39 @@ TEST_F(UninstallTest, ARunningServiceWithItsMonitorIsStoppedAndEverythingOfThePr
   EXPECT_EQ(PendingDeletions().back(), installDir) << "the directory goes at the restart, once empty";
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFCLogoffKey));
   EXPECT_TRUE(Eventually([this] { return !QuitsrvRegistered(); })) << "quitsrv.exe -UnregServer, in the background";
+}
+
+TEST_F(UninstallTest, AFileStillInUseIsWaitedForAndOneThatStaysInUseGoesAtTheRestart) {
+  domain.AddUser(L"svc-lullan").Admin();
+  InstallFromMainDialog({.account = L"svc-lullan", .password = L"s3cret"});
+  ASSERT_TRUE(Eventually([this] { return QuitsrvRegistered(); }));
+  // A service's process still ending when the removal deletes the files, and
+  // a user's agent that does not end.
+  auto holdOpen = [this](const wchar_t* name) {
+    return unique_file(
+        ::CreateFileW(InstalledFile(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  };
+  unique_file ending = holdOpen(L"lullanMsg.dll");
+  unique_file staying = holdOpen(L"lullan.exe");
+  ASSERT_TRUE(ending && staying);
+  std::thread ends([&ending] {
+    ::Sleep(1000);
+    ending.reset();
+  });
+
+  ModalSession admin;
+  admin.Answer(IDNO).Click(IDC_REMOVE).Click(IDCANCEL);
+  RunSetup(admin);
+  ends.join();
+  staying.reset();
+  EXPECT_EQ(Texts(admin.boxes()), std::vector<std::wstring>{setup::RemovalRestartQuestion()})
+      << "no error about either file";
+  EXPECT_EQ(InstalledFiles(), std::set<std::wstring>{L"lullan.exe"}) << "lullanMsg.dll goes once it is free";
+  std::vector<std::wstring> pending = PendingDeletions();
+  ASSERT_GE(pending.size(), 2u);
+  EXPECT_EQ(pending[pending.size() - 2], InstalledFile(L"lullan.exe"));
+  EXPECT_EQ(pending.back(), installDir);
+  EXPECT_TRUE(Eventually([this] { return !QuitsrvRegistered(); }));
 }
 
 TEST_F(UninstallTest, TheInstalledSetupRemovingItselfLeavesItsOwnFileToTheRestart) {
